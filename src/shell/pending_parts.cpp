@@ -5,10 +5,6 @@
 #include "shell/global_module.h"
 #include "net/downloader.h"
 #include "shell/startup_config.h"
-void CGlobalModule::ReadStartupConfig() { m_strPortalUrl = L"http://" PORTAL_HOST L"/trun/wd/index.html"; }
-int32_t CGlobalModule::GetRunCount() { return 0; }
-void ShowDesktop() {}
-void LaunchIconAnimate() {}
 HTTPDownloader::HTTPDownloader() { InitializeCriticalSection(&m_queueLock); }
 HTTPDownloader::~HTTPDownloader() { DeleteCriticalSection(&m_queueLock); }
 void HTTPDownloader::Stop() {}
