@@ -51,6 +51,20 @@ void StartWithEmptyProfile() {
   ASSERT_FALSE(PathFileExistsW(DataRoot().c_str()));
 }
 
+// An empty profile whose settings file holds exactly these bytes.
+void StartWithSettingsFile(const std::string& ini) {
+  ASSERT_NO_FATAL_FAILURE(StartWithEmptyProfile());
+  ASSERT_TRUE(CreateDirectoryW(DataRoot().c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(DataFolder().c_str(), nullptr));
+  HANDLE file = CreateFileW(SettingsFile().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, ini.data(), static_cast<DWORD>(ini.size()), &written, nullptr);
+  CloseHandle(file);
+  ASSERT_TRUE(ok && written == ini.size());
+}
+
 bool IsLocalTimeText(const std::wstring& text) {  // "%Y-%m-%d %H:%M:%S"
   const std::wstring shape = L"dddd-dd-dd dd:dd:dd";
   if (text.size() != shape.size()) return false;
@@ -108,7 +122,7 @@ std::wstring DateOf(const std::wstring& installTime) {  // "2024-05-06 ..." -> "
 }
 
 TEST(FirstRun, EmptyProfileGetsDefaultsAndCountsEachRun) {
-  StartWithEmptyProfile();
+  ASSERT_NO_FATAL_FAILURE(StartWithEmptyProfile());
 
   Values first = RunProbe();
   // Both missing levels of the data folder were made.
@@ -164,19 +178,10 @@ TEST(FirstRun, EmptyProfileGetsDefaultsAndCountsEachRun) {
 }
 
 TEST(FirstRun, StoredSettingsAreUsedAsTheyStand) {
-  StartWithEmptyProfile();
-  ASSERT_TRUE(CreateDirectoryW(DataRoot().c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryW(DataFolder().c_str(), nullptr));
   const std::string refer300(300, 'r');
-  const std::string ini = "[Common]\r\nVersionCheck=\r\nVersionDownLoad=http://dl.test/u.exe\r\n"
-                          "Refer=" + refer300 + "\r\nUID=partner7\r\nTopMost=1\r\nRunCount=abc\r\n"
-                          "[Install]\r\nInstallTime=2023-01-02 03:04:05\r\n";
-  HANDLE file = CreateFileW(SettingsFile().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(file, ini.data(), static_cast<DWORD>(ini.size()), &written, nullptr);
-  CloseHandle(file);
+  ASSERT_NO_FATAL_FAILURE(StartWithSettingsFile(
+      "[Common]\r\nVersionCheck=\r\nVersionDownLoad=http://dl.test/u.exe\r\nRefer=" + refer300 +
+      "\r\nUID=partner7\r\nTopMost=1\r\nRunCount=abc\r\n[Install]\r\nInstallTime=2023-01-02 03:04:05\r\n"));
 
   Values run = RunProbe();
   EXPECT_EQ(run[L"VersionIniUrl"], L"") << "present but empty is not missing";
@@ -205,16 +210,7 @@ TEST(FirstRun, StoredRunCountsThatCannotCountOnStartAgainAtOne) {
       {"RunCount=2147483647", L"2147483647"},  // the largest count stays, never wraps
   };
   for (const Case& c : cases) {
-    StartWithEmptyProfile();
-    ASSERT_TRUE(CreateDirectoryW(DataRoot().c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW(DataFolder().c_str(), nullptr));
-    const std::string ini = std::string("[Common]\r\n") + c.stored + "\r\n";
-    HANDLE file = CreateFileW(SettingsFile().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, ini.data(), static_cast<DWORD>(ini.size()), &written, nullptr);
-    CloseHandle(file);
+    ASSERT_NO_FATAL_FAILURE(StartWithSettingsFile(std::string("[Common]\r\n") + c.stored + "\r\n"));
 
     Values run = RunProbe();
     EXPECT_EQ(run[L"RunCount"], c.next) << c.stored;
@@ -243,8 +239,8 @@ void RunLauncherOnce() {
 }
 
 TEST(FirstRun, TheLauncherCountsItsRunsInTheSettingsFile) {
-  StartWithEmptyProfile();
-  RunLauncherOnce();
+  ASSERT_NO_FATAL_FAILURE(StartWithEmptyProfile());
+  ASSERT_NO_FATAL_FAILURE(RunLauncherOnce());
   EXPECT_EQ(Setting(L"Common", L"RunCount"), L"1");
   const std::wstring installTime = Setting(L"Install", L"InstallTime");
   EXPECT_TRUE(IsLocalTimeText(installTime)) << installTime;
@@ -254,7 +250,7 @@ TEST(FirstRun, TheLauncherCountsItsRunsInTheSettingsFile) {
   const std::wstring marker = DataFolder() + L"iconAnimate.marker";
   ASSERT_TRUE(CopyFileW(BuildPath(L"tools/iconanimate/iconAnimate.exe").c_str(),
                         companion.c_str(), FALSE));
-  RunLauncherOnce();
+  ASSERT_NO_FATAL_FAILURE(RunLauncherOnce());
   EXPECT_EQ(Setting(L"Common", L"RunCount"), L"2");
   EXPECT_EQ(Setting(L"Install", L"InstallTime"), installTime);
   EXPECT_TRUE(WaitUntil([&] { return PathFileExistsW(marker.c_str()) != FALSE; }, 10000));
