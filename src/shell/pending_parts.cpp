@@ -4,9 +4,5 @@
 #include "build_config.h"
 #include "shell/global_module.h"
 #include "shell/startup_config.h"
-void CGlobalModule::ReadStartupConfig() { m_strPortalUrl = L"http://" PORTAL_HOST L"/trun/wd/index.html"; }
-int32_t CGlobalModule::GetRunCount() { return 0; }
-void ShowDesktop() {}
-void LaunchIconAnimate() {}
 void CStatReporter::SendInstallReport() {}
 void CStatReporter::SendUninstallReport() {}
