@@ -59,6 +59,10 @@ int32_t DetectInternetCafe() {
 }
 
 bool RegistryKeyExists(const wchar_t* key) {
+  // Three probes are written with a leading backslash, which RegOpenKeyExW refuses in native
+  // processes (ERROR_BAD_PATHNAME): those probes would never match. The key the text means is
+  // the one below the hive.
+  while (*key == L'\\') ++key;
   UniqueRegKey opened;
   return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, opened.Put()) == ERROR_SUCCESS;
 }
