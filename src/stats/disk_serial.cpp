@@ -26,7 +26,8 @@ UniqueFile OpenDevice(const wchar_t* path, DWORD access) {
 
 bool Ioctl(const UniqueFile& device, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize) {
   DWORD returned = 0;
-  return ::DeviceIoControl(device.Get(), code, in, inSize, out, outSize, &returned, nullptr) != FALSE;
+  return ::DeviceIoControl(device.Get(), code, in, inSize, out, outSize, &returned, nullptr) !=
+         FALSE;
 }
 
 bool Full(const HardwareInfo& info) { return info.m_nSerialCount >= MAX_SERIALS; }
@@ -63,10 +64,11 @@ bool ReadSerialsScsi(HardwareInfo& info) {
     for (int drive = 0; drive < 2 && !Full(info); ++drive) {
       uint8_t buffer[SCSI_IDENTIFY_BUFFER_BYTES];
       BuildScsiIdentifyRequest(drive, buffer);
-      if (Ioctl(device, IOCTL_SCSI_MINIPORT, buffer, SCSI_IDENTIFY_INPUT_BYTES, buffer, sizeof buffer) &&
+      if (Ioctl(device, IOCTL_SCSI_MINIPORT, buffer, SCSI_IDENTIFY_INPUT_BYTES, buffer,
+                sizeof buffer) &&
           ScsiIdentifyAnswered(buffer)) {
-        info.AddSerial(IdentifySerialText(
-            {buffer + SCSI_IDENTIFY_DATA_OFFSET, IDENTIFY_SECTOR_BYTES}));
+        info.AddSerial(
+            IdentifySerialText({buffer + SCSI_IDENTIFY_DATA_OFFSET, IDENTIFY_SECTOR_BYTES}));
       }
     }
   }
@@ -111,8 +113,8 @@ bool ReadSerialsVxd(HardwareInfo& info) {
   const DWORD earlierClass = ::GetPriorityClass(info.m_hProcess);
   ::SetPriorityClass(info.m_hProcess, REALTIME_PRIORITY_CLASS);
   bool opened = false;
-  UniqueFile driver(::CreateFileW(L"\\\\.\\IDE21201.VXD", 0, 0, nullptr, 0,
-                                  FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  UniqueFile driver(
+      ::CreateFileW(L"\\\\.\\IDE21201.VXD", 0, 0, nullptr, 0, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
   if (driver) {
     opened = true;
     auto reply = std::make_unique<std::array<uint8_t, VXD_REPLY_BYTES>>();  // zeroed

@@ -9,7 +9,8 @@ bool KeyExists(HKEY root, const std::wstring& path) {
 }
 }  // namespace
 
-ScopedRegistryKey::ScopedRegistryKey(HKEY root, std::wstring path) : m_root(root), m_path(std::move(path)) {
+ScopedRegistryKey::ScopedRegistryKey(HKEY root, std::wstring path)
+    : m_root(root), m_path(std::move(path)) {
   // The creation functions refuse a leading backslash; the key it would name is the same.
   if (!m_path.empty() && m_path[0] == L'\\') m_path.erase(0, 1);
   // Walk the path from the top to find the first key that is new.

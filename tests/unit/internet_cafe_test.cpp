@@ -72,7 +72,8 @@ public:
     m_dir = std::wstring(temp) + L"cafe_probe_" + std::to_wstring(::GetCurrentProcessId());
     ::CreateDirectoryW(m_dir.c_str(), nullptr);
     m_path = m_dir + L"\\" + exeName;
-    if (!::CopyFileW(BuildPath(L"tools/sleeper/sleeper.exe").c_str(), m_path.c_str(), FALSE)) return;
+    if (!::CopyFileW(BuildPath(L"tools/sleeper/sleeper.exe").c_str(), m_path.c_str(), FALSE))
+      return;
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
@@ -94,7 +95,8 @@ public:
       ::WaitForSingleObject(m_process.Get(), 10000);
       m_process.Reset();
     }
-    for (int i = 0; i < 50 && !::DeleteFileW(m_path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND; ++i)
+    for (int i = 0;
+         i < 50 && !::DeleteFileW(m_path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND; ++i)
       ::Sleep(100);
     ::RemoveDirectoryW(m_dir.c_str());
   }
@@ -114,15 +116,14 @@ TEST_F(InternetCafe, ProcessTracesMatchTheExactName) {
     const wchar_t* exeName;
     int32_t expected;
   } cases[] = {
-      {L"QQmenu.exe", 20},
-      {L"娱乐中心.exe", 17},
+      {L"QQmenu.exe", 20}, {L"娱乐中心.exe", 17},
       {L"qqmenu.exe", -1},  // differs from a probe only in case
-      {L"QQMENU.EXE", -1},
-      {L"DeepinStatus.exe", 35},
+      {L"QQMENU.EXE", -1}, {L"DeepinStatus.exe", 35},
   };
   for (const Case& c : cases) {
     RunningCopy copy(c.exeName);
-    ASSERT_TRUE(copy.Visible()) << "could not run a copy named " << testing::PrintToString(c.exeName);
+    ASSERT_TRUE(copy.Visible()) << "could not run a copy named "
+                                << testing::PrintToString(c.exeName);
     EXPECT_EQ(DetectInternetCafe(), c.expected) << testing::PrintToString(c.exeName);
   }
 }

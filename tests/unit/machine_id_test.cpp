@@ -36,13 +36,13 @@ TEST(IdentifySerialText, ReadsTheSerialWordsHighByteFirst) {
     char serial[21];
     std::wstring expected;
   } cases[] = {
-      {"       WD-WMC1234567", L"WD-WMC1234567"},  // right-justified, padded with spaces
-      {"S21NNXAG805317      ", L"S21NNXAG805317"},   // left-justified
-      {"AB CD  EF  GH IJ KL ", L"ABCDEFGHIJKL"},     // spaces inside are dropped too
-      {"                    ", L""},                 // all spaces: empty
+      {"       WD-WMC1234567", L"WD-WMC1234567"},         // right-justified, padded with spaces
+      {"S21NNXAG805317      ", L"S21NNXAG805317"},        // left-justified
+      {"AB CD  EF  GH IJ KL ", L"ABCDEFGHIJKL"},          // spaces inside are dropped too
+      {"                    ", L""},                      // all spaces: empty
       {"\x80\xFFZ9                ", L"\xFF80\xFFFFZ9"},  // sign extension of high bytes
-      {"ABC\0EFGHIJKLMNOPQRS", L"ABC"},               // a zero in a low byte ends the text
-      {"AB\0DEFGHIJKLMNOPQRS", L"AB"},                // ... and in a high byte
+      {"ABC\0EFGHIJKLMNOPQRS", L"ABC"},                   // a zero in a low byte ends the text
+      {"AB\0DEFGHIJKLMNOPQRS", L"AB"},                    // ... and in a high byte
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IdentifySerialText(IdentifySector(c.serial)), c.expected) << c.serial;
@@ -59,12 +59,12 @@ TEST(DecodeHexSerial, DecodesGroupsOfFourSecondPairFirst) {
       {"", L""},
       {"3132", L"21"},
       {"3132333435363738", L"21436587"},
-      {"313", L"01"},        // odd length: the missing character counts as zero ("3" + zero = 0x30)
-      {"31323", L"210"},     // a short last group is completed with zeros
-      {"6a6B", L"kj"},       // lower- and uppercase digits
-      {"zz41", L"A"},        // invalid digits count 0: the byte is zero and dropped
-      {"0g4G", L"@"},        // ... also inside a pair ("4G" is 0x40)
-      {"41204220", L"AB"},   // decoded spaces are dropped
+      {"313", L"01"},       // odd length: the missing character counts as zero ("3" + zero = 0x30)
+      {"31323", L"210"},    // a short last group is completed with zeros
+      {"6a6B", L"kj"},      // lower- and uppercase digits
+      {"zz41", L"A"},       // invalid digits count 0: the byte is zero and dropped
+      {"0g4G", L"@"},       // ... also inside a pair ("4G" is 0x40)
+      {"41204220", L"AB"},  // decoded spaces are dropped
       {"ff80", L"\xFF80\xFFFF"},  // bytes of 0x80 and more are widened with sign extension
   };
   for (const Case& c : cases) EXPECT_EQ(DecodeHexSerial(c.text), c.expected) << c.text;
@@ -91,8 +91,8 @@ std::vector<uint8_t> StorageReply(DWORD offset, const std::string& text, size_t 
 TEST(StorageDescriptorSerial, DecodesTheTextAtTheSerialOffset) {
   const DWORD after = sizeof(STORAGE_DEVICE_DESCRIPTOR);
   EXPECT_EQ(StorageDescriptorSerial(StorageReply(after, "3157324d")), L"W1M2");
-  EXPECT_EQ(StorageDescriptorSerial(StorageReply(0, "")), L"");         // no serial
-  EXPECT_EQ(StorageDescriptorSerial(StorageReply(9000, "")), L"");      // offset past the reply
+  EXPECT_EQ(StorageDescriptorSerial(StorageReply(0, "")), L"");           // no serial
+  EXPECT_EQ(StorageDescriptorSerial(StorageReply(9000, "")), L"");        // offset past the reply
   EXPECT_EQ(StorageDescriptorSerial(StorageReply(8188, "4241")), L"AB");  // unterminated at the end
   EXPECT_EQ(StorageDescriptorSerial(std::vector<uint8_t>(8, 0)), L"");  // shorter than a descriptor
 }
@@ -106,16 +106,16 @@ TEST(MediaSerialText, TakesEveryFourthByteUpToAZero) {
     return r;
   };
   EXPECT_EQ(MediaSerialText(reply(16, "S...1...,...2...")), L"S1,2");
-  EXPECT_EQ(MediaSerialText(reply(16, "S... ...7...")), L"S7");         // spaces dropped
-  EXPECT_EQ(MediaSerialText(reply(16, "A...\0...B..."s)), L"A");       // a zero ends it
-  EXPECT_EQ(MediaSerialText(reply(8, "A...B...C...")), L"AB");          // not past the length
+  EXPECT_EQ(MediaSerialText(reply(16, "S... ...7...")), L"S7");   // spaces dropped
+  EXPECT_EQ(MediaSerialText(reply(16, "A...\0...B..."s)), L"A");  // a zero ends it
+  EXPECT_EQ(MediaSerialText(reply(8, "A...B...C...")), L"AB");    // not past the length
   EXPECT_EQ(MediaSerialText(reply(8, "\x90...Q...")), L"\xFF90Q");
 }
 
 TEST(IsKeptStorageSerial, WantsAnAsciiLetterOrDigitFirst) {
   const std::pair<std::wstring, bool> cases[] = {
-      {L"A1", true}, {L"z", true}, {L"9-", true},   {L"-X", false},
-      {L"", false},  {L" A", false}, {L"\xFF80" L"A", false}, {L"\x00C4", false},
+      {L"A1", true}, {L"z", true},   {L"9-", true},       {L"-X", false},
+      {L"", false},  {L" A", false}, {L"\xFF80!", false}, {L"\x00C4", false},
   };
   for (const auto& [serial, kept] : cases) EXPECT_EQ(IsKeptStorageSerial(serial), kept) << serial;
 }
@@ -172,7 +172,7 @@ TEST(ScsiIdentify, LaysOutTheControlHeaderAndCommand) {
 
 TEST(AddVxdSerials, TakesPresentDisksOnPresentControllersInOrder) {
   auto reply = std::make_unique<std::array<uint8_t, VXD_REPLY_BYTES>>();
-  auto put = [&](int disk, const char (&serial)[21]) {
+  auto put = [&](int disk, const char(&serial)[21]) {
     const std::vector<uint8_t> sector = IdentifySector(serial);
     std::memcpy(reply->data() + 12 + disk * IDENTIFY_SECTOR_BYTES, sector.data(), sector.size());
   };
@@ -222,13 +222,22 @@ TEST(ChooseAdapter, PrefersTheFirstPhysicalPciAdapter) {
   } cases[] = {
       {"wireless before Ethernet", {Adapter(WIRELESS, PCI, 1), Adapter(ETHERNET, PCI, 1)}, true, 1},
       {"only virtual and USB adapters",
-       {Adapter(ETHERNET, L"ROOT\\NET\\0000"), Adapter(ETHERNET, L"USB\\VID_0BDA&PID_8153")}, true, 0},
+       {Adapter(ETHERNET, L"ROOT\\NET\\0000"), Adapter(ETHERNET, L"USB\\VID_0BDA&PID_8153")},
+       true,
+       0},
       {"no Connection key, then lowercase pci",
-       {Adapter(ETHERNET, std::nullopt), Adapter(ETHERNET, L"pci\\ven_10ec")}, true, 1},
+       {Adapter(ETHERNET, std::nullopt), Adapter(ETHERNET, L"pci\\ven_10ec")},
+       true,
+       1},
       {"too short an instance id", {Adapter(ETHERNET, L"PC"), Adapter(ETHERNET, L"Pci")}, true, 1},
       {"before Vista the media subtype decides",
-       {Adapter(ETHERNET, PCI, 2), Adapter(WIRELESS, PCI, 1)}, false, 1},
-      {"before Vista without a media subtype", {Adapter(ETHERNET, L"ROOT"), Adapter(ETHERNET, PCI)}, false, 0},
+       {Adapter(ETHERNET, PCI, 2), Adapter(WIRELESS, PCI, 1)},
+       false,
+       1},
+      {"before Vista without a media subtype",
+       {Adapter(ETHERNET, L"ROOT"), Adapter(ETHERNET, PCI)},
+       false,
+       0},
       {"empty list", {}, true, -1},
   };
   for (const Case& c : cases) EXPECT_EQ(ChooseAdapter(c.adapters, c.vista), c.expected) << c.name;
@@ -370,8 +379,9 @@ TEST(GetMachineId, IsTheMd5OfTheJoinedHardwareTexts) {
   if (GetMacAddress(mac)) joined += mac;
   EXPECT_FALSE(joined.empty());
   std::string narrow(joined.size() * 2, '\0');
-  narrow.resize(::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, joined.c_str(), int(joined.size()),
-                                      narrow.data(), int(narrow.size()), nullptr, nullptr));
+  narrow.resize(::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, joined.c_str(),
+                                      int(joined.size()), narrow.data(), int(narrow.size()),
+                                      nullptr, nullptr));
   EXPECT_EQ(id, Md5Hex(narrow)) << "joined: " << std::string(narrow);
 }
 
