@@ -1,3 +1,4 @@
+#include "shell/sysutil.h"
 #include "stats/mac_address.h"
 #include "stats/machine_id.h"
 #include "stats/md5.h"
@@ -378,10 +379,8 @@ TEST(GetMachineId, IsTheMd5OfTheJoinedHardwareTexts) {
   if (GetDiskSerial(info, serial)) joined += serial;
   if (GetMacAddress(mac)) joined += mac;
   EXPECT_FALSE(joined.empty());
-  std::string narrow(joined.size() * 2, '\0');
-  narrow.resize(::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, joined.c_str(),
-                                      int(joined.size()), narrow.data(), int(narrow.size()),
-                                      nullptr, nullptr));
+  std::string narrow;
+  ASSERT_TRUE(ToNarrow(joined.c_str(), narrow));
   EXPECT_EQ(id, Md5Hex(narrow)) << "joined: " << std::string(narrow);
 }
 
