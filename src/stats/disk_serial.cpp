@@ -19,7 +19,10 @@ constexpr DWORD VXD_FUNCTION_IDENTIFY = 1;
 constexpr size_t SMART_REPLY_BYTES = sizeof(SENDCMDOUTPARAMS) - 1 + IDENTIFY_SECTOR_BYTES;  // 528
 constexpr size_t SMART_DATA_OFFSET = sizeof(SENDCMDOUTPARAMS) - 1;                          // 16
 
-UniqueFile OpenDevice(const wchar_t* path, DWORD access) {
+// Opens the device named by the template and number ("\\.\PhysicalDrive%d", "\\.\Scsi%d:").
+UniqueFile OpenDevice(const wchar_t* pathTemplate, int number, DWORD access) {
+  wchar_t path[DEVICE_PATH_CHARS];
+  swprintf(path, DEVICE_PATH_CHARS, pathTemplate, number);
   return UniqueFile(::CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
 }
@@ -35,9 +38,7 @@ bool Full(const HardwareInfo& info) { return info.m_nSerialCount >= MAX_SERIALS;
 bool ReadSerialsSmart(HardwareInfo& info) {
   const int before = info.m_nSerialCount;
   for (int d = 0; d < MAX_DEVICES && !Full(info); ++d) {
-    wchar_t path[DEVICE_PATH_CHARS];
-    swprintf(path, DEVICE_PATH_CHARS, L"\\\\.\\PhysicalDrive%d", d);
-    UniqueFile device = OpenDevice(path, GENERIC_READ | GENERIC_WRITE);
+    UniqueFile device = OpenDevice(L"\\\\.\\PhysicalDrive%d", d, GENERIC_READ | GENERIC_WRITE);
     if (!device) continue;
 
     GETVERSIONINPARAMS version;
@@ -57,9 +58,7 @@ bool ReadSerialsSmart(HardwareInfo& info) {
 bool ReadSerialsScsi(HardwareInfo& info) {
   const int before = info.m_nSerialCount;
   for (int port = 0; port < MAX_DEVICES && !Full(info); ++port) {
-    wchar_t path[DEVICE_PATH_CHARS];
-    swprintf(path, DEVICE_PATH_CHARS, L"\\\\.\\Scsi%d:", port);
-    UniqueFile device = OpenDevice(path, GENERIC_READ | GENERIC_WRITE);
+    UniqueFile device = OpenDevice(L"\\\\.\\Scsi%d:", port, GENERIC_READ | GENERIC_WRITE);
     if (!device) continue;
     for (int drive = 0; drive < 2 && !Full(info); ++drive) {
       uint8_t buffer[SCSI_IDENTIFY_BUFFER_BYTES];
@@ -79,9 +78,7 @@ bool ReadSerialsStorage(HardwareInfo& info) {
   const int before = info.m_nSerialCount;
   auto reply = std::make_unique<uint8_t[]>(STORAGE_REPLY_BYTES);
   for (int d = 0; d < MAX_DEVICES && !Full(info); ++d) {
-    wchar_t path[DEVICE_PATH_CHARS];
-    swprintf(path, DEVICE_PATH_CHARS, L"\\\\.\\PhysicalDrive%d", d);
-    UniqueFile device = OpenDevice(path, 0);
+    UniqueFile device = OpenDevice(L"\\\\.\\PhysicalDrive%d", d, 0);
     if (!device) continue;
 
     STORAGE_PROPERTY_QUERY query;

@@ -33,7 +33,9 @@ std::wstring ReportUrlTail(const ReportValues& v, int32_t at) {
          std::to_wstring(at);
 }
 
-ReportValues ValuesOf(const CStatReporter& reporter) {
+}  // namespace
+
+ReportValues ReportValuesOf(const CStatReporter& reporter) {
   ReportValues v;
   v.refer = g_GlobalModule.GetRefer();
   v.frm = g_GlobalModule.GetFrm();
@@ -43,8 +45,6 @@ ReportValues ValuesOf(const CStatReporter& reporter) {
   v.installTime = reporter.m_installTime;
   return v;
 }
-
-}  // namespace
 
 int32_t InstallReportType(int32_t installType) { return installType == 1 ? 3 : 2; }
 
@@ -88,15 +88,15 @@ void CStatReporter::Collect() {
 
 void CStatReporter::SendInstallReport() {
   Collect();
-  QueueReport(ReportUrl(ValuesOf(*this), InstallReportType(m_installType)), REPORT_KIND_INSTALL,
-              L"InstallStat.tmp");
+  QueueReport(ReportUrl(ReportValuesOf(*this), InstallReportType(m_installType)),
+              REPORT_KIND_INSTALL, L"InstallStat.tmp");
 }
 
 void CStatReporter::SendActiveReport() {
   if (m_activeSent) return;
   Collect();
   m_activeSent = true;
-  QueueReport(ReportUrl(ValuesOf(*this), ActiveReportType(m_autorun)), REPORT_KIND_ACTIVE,
+  QueueReport(ReportUrl(ReportValuesOf(*this), ActiveReportType(m_autorun)), REPORT_KIND_ACTIVE,
               L"ActiveStat.tmp");
 }
 
@@ -104,7 +104,8 @@ void CStatReporter::SendUninstallReport() {
   Collect();
   const int32_t e7 =
       InstalledTodayFlag(m_installTime, FormatLocalTime(DATE_FORMAT, _time64(nullptr)));
-  QueueReport(UninstallReportUrl(ValuesOf(*this), e7), REPORT_KIND_UNINSTALL, L"UninstallStat.tmp");
+  QueueReport(UninstallReportUrl(ReportValuesOf(*this), e7), REPORT_KIND_UNINSTALL,
+              L"UninstallStat.tmp");
 }
 
 void QueueReport(const std::wstring& url, int32_t kind, const std::wstring& fileName) {

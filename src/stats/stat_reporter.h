@@ -42,6 +42,9 @@ struct ReportValues {
   std::wstring installTime;   // e9, inserted as it is (space and colons unescaped)
 };
 
+// The reporter's facts with the channel settings the module read at startup.
+ReportValues ReportValuesOf(const CStatReporter& reporter);
+
 // The "at" values of the reports.
 int32_t InstallReportType(int32_t installType);  // 3 when the installer's type is 1, else 2
 int32_t ActiveReportType(bool autorun);          // 4 for a start with Windows, else 5

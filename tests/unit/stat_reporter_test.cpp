@@ -188,17 +188,6 @@ protected:
     return line + " HTTP/1.1";
   }
 
-  static ReportValues ValuesOf(const CStatReporter& r) {
-    ReportValues v;
-    v.refer = g_GlobalModule.GetRefer();
-    v.frm = g_GlobalModule.GetFrm();
-    v.installGuid = r.m_installGuid;
-    v.machineId = r.m_machineId;
-    v.internetCafe = r.m_internetCafe;
-    v.installTime = r.m_installTime;
-    return v;
-  }
-
   TestHttpServer m_server{HostPort(STATS_HOST)};
 };
 
@@ -209,7 +198,8 @@ TEST_F(Reports, TheActiveReportGoesOncePerProcessAndItsReplyIsKept) {
   for (int i = 0; i < 3; ++i) reporter.SendActiveReport();  // the page completes three times
   EXPECT_TRUE(reporter.m_activeSent);
   ASSERT_TRUE(m_server.WaitForRequests(1, 15000));
-  EXPECT_EQ(m_server.Requests()[0].requestLine, RequestLine(ReportUrl(ValuesOf(reporter), 5)));
+  EXPECT_EQ(m_server.Requests()[0].requestLine,
+            RequestLine(ReportUrl(ReportValuesOf(reporter), 5)));
   EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(reply) == "GIF89a-reply"; }, 15000));
   EXPECT_FALSE(m_server.WaitForRequests(2, 1500)) << "a second active report was sent";
   ::DeleteFileW(reply.c_str());
@@ -220,7 +210,7 @@ TEST_F(Reports, TheUninstallReportOnTheInstallDayCarriesE7One) {
   reporter.SendUninstallReport();
   ASSERT_TRUE(m_server.WaitForRequests(1, 15000));
   EXPECT_EQ(m_server.Requests()[0].requestLine,
-            RequestLine(UninstallReportUrl(ValuesOf(reporter), 1)));
+            RequestLine(UninstallReportUrl(ReportValuesOf(reporter), 1)));
   ::DeleteFileW((GetTempFolder() + L"UninstallStat.tmp").c_str());
 }
 
@@ -237,7 +227,7 @@ TEST_F(Reports, AFailedTransferLeavesNoReplyFile) {
   reporter.SendInstallReport();
   ASSERT_TRUE(m_server.WaitForRequests(1, 15000));
   EXPECT_EQ(m_server.Requests()[0].requestLine,
-            RequestLine(ReportUrl(ValuesOf(reporter), InstallReportType(0))));
+            RequestLine(ReportUrl(ReportValuesOf(reporter), InstallReportType(0))));
   EXPECT_TRUE(WaitUntil(
       [&] { return ::GetFileAttributesW(reply.c_str()) == INVALID_FILE_ATTRIBUTES; }, 15000));
 }
