@@ -112,8 +112,7 @@ bool CImage::CreateDib(int width, int height, int bitsPerPixel, const RGBQUAD* c
     std::memcpy(info.table, colors, static_cast<size_t>(colorCount) * sizeof(RGBQUAD));
   }
   void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
-                                      nullptr, 0);
+  HBITMAP bitmap = ::CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bitmap) return false;
   // The layout is known here; GetObject is not asked, as some GDIs report a top-down section's
   // height as positive.
@@ -140,8 +139,8 @@ HRESULT CImage::Load(IStream* stream) {
   gp::PixelFormat format = 0;
   if (flat::GdipGetImageWidth(source.get(), &width) != gp::Ok ||
       flat::GdipGetImageHeight(source.get(), &height) != gp::Ok ||
-      flat::GdipGetImagePixelFormat(source.get(), &format) != gp::Ok || width == 0 || height == 0 ||
-      width > 0x7FFF || height > 0x7FFF)
+      flat::GdipGetImagePixelFormat(source.get(), &format) != gp::Ok || width == 0 || height == 0 || width > 0x7FFF ||
+      height > 0x7FFF)
     return E_FAIL;
 
   // Alpha formats become 32-bit BGRA with the flag; GDI formats keep their layout; the rest
@@ -171,8 +170,8 @@ HRESULT CImage::Load(IStream* stream) {
       const gp::ARGB c = palette->Entries[i];
       table[i] = RGBQUAD{static_cast<BYTE>(c), static_cast<BYTE>(c >> 8), static_cast<BYTE>(c >> 16), 0};
     }
-    created = CreateDib(static_cast<int>(width), static_cast<int>(height), bpp, table, static_cast<int>(count),
-                        nullptr);
+    created =
+        CreateDib(static_cast<int>(width), static_cast<int>(height), bpp, table, static_cast<int>(count), nullptr);
   } else if (target == PixelFormat16bppRGB565) {
     const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
     created = CreateDib(static_cast<int>(width), static_cast<int>(height), bpp, nullptr, 0, masks);
@@ -190,7 +189,7 @@ HRESULT CImage::Load(IStream* stream) {
   data.PixelFormat = target;
   data.Scan0 = m_bits;
   if (flat::GdipBitmapLockBits(source.get(), &rect, gp::ImageLockModeRead | gp::ImageLockModeUserInputBuf, target,
-                             &data) != gp::Ok) {
+                               &data) != gp::Ok) {
     Destroy();
     return E_FAIL;
   }
@@ -260,8 +259,8 @@ BYTE* CImage::GetPixelAddress(int x, int y) const {
   return m_bits + static_cast<ptrdiff_t>(y) * m_pitch + static_cast<ptrdiff_t>(x) * m_bpp / 8;
 }
 
-bool CImage::AlphaBlend(HDC dest, int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc,
-                        int widthSrc, int heightSrc, BYTE constantAlpha, BYTE blendOp) const {
+bool CImage::AlphaBlend(HDC dest, int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc, int widthSrc,
+                        int heightSrc, BYTE constantAlpha, BYTE blendOp) const {
   if (IsNull()) return false;
   BitmapDC source(m_bitmap);
   if (!source.Get()) return false;
@@ -275,17 +274,17 @@ bool CImage::TransparentBlt(HDC dest, int xDest, int yDest, int widthDest, int h
   if (IsNull()) return false;
   BitmapDC source(m_bitmap);
   if (!source.Get()) return false;
-  return ::TransparentBlt(dest, xDest, yDest, widthDest, heightDest, source.Get(), xSrc, ySrc, widthSrc,
-                          heightSrc, transparentColor) != FALSE;
+  return ::TransparentBlt(dest, xDest, yDest, widthDest, heightDest, source.Get(), xSrc, ySrc, widthSrc, heightSrc,
+                          transparentColor) != FALSE;
 }
 
-bool CImage::StretchBlt(HDC dest, int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc,
-                        int widthSrc, int heightSrc, DWORD rop) const {
+bool CImage::StretchBlt(HDC dest, int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc, int widthSrc,
+                        int heightSrc, DWORD rop) const {
   if (IsNull()) return false;
   BitmapDC source(m_bitmap);
   if (!source.Get()) return false;
-  return ::StretchBlt(dest, xDest, yDest, widthDest, heightDest, source.Get(), xSrc, ySrc, widthSrc, heightSrc,
-                      rop) != FALSE;
+  return ::StretchBlt(dest, xDest, yDest, widthDest, heightDest, source.Get(), xSrc, ySrc, widthSrc, heightSrc, rop) !=
+         FALSE;
 }
 
 bool CImage::BitBlt(HDC dest, int xDest, int yDest, DWORD rop) const {

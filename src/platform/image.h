@@ -42,18 +42,17 @@ public:
 
   // Each blit selects the bitmap into a memory DC for the call. AlphaBlend uses per-pixel alpha
   // (AC_SRC_ALPHA) when the image has its alpha flag, only the constant alpha otherwise.
-  bool AlphaBlend(HDC dest, int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc,
-                  int widthSrc, int heightSrc, BYTE constantAlpha = 0xFF, BYTE blendOp = AC_SRC_OVER) const;
-  bool TransparentBlt(HDC dest, int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc,
-                      int widthSrc, int heightSrc, UINT transparentColor) const;
-  bool StretchBlt(HDC dest, int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc,
-                  int widthSrc, int heightSrc, DWORD rop = SRCCOPY) const;
+  bool AlphaBlend(HDC dest, int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc, int widthSrc,
+                  int heightSrc, BYTE constantAlpha = 0xFF, BYTE blendOp = AC_SRC_OVER) const;
+  bool TransparentBlt(HDC dest, int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc, int widthSrc,
+                      int heightSrc, UINT transparentColor) const;
+  bool StretchBlt(HDC dest, int xDest, int yDest, int widthDest, int heightDest, int xSrc, int ySrc, int widthSrc,
+                  int heightSrc, DWORD rop = SRCCOPY) const;
   // Natural size, from the image's origin.
   bool BitBlt(HDC dest, int xDest, int yDest, DWORD rop = SRCCOPY) const;
 
 private:
-  bool CreateDib(int width, int height, int bitsPerPixel, const RGBQUAD* colors, int colorCount,
-                 const DWORD* masks);
+  bool CreateDib(int width, int height, int bitsPerPixel, const RGBQUAD* colors, int colorCount, const DWORD* masks);
   void TakeLayout(HBITMAP bitmap);
 
   HBITMAP m_bitmap = nullptr;

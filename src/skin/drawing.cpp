@@ -9,8 +9,8 @@ bool LoadSkinImage(HINSTANCE instance, CImage& image, UINT id) {
   HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(id), L"PNG");
   if (!found) {
     if (!::FindResourceW(instance, MAKEINTRESOURCEW(id), RT_BITMAP)) return false;
-    auto bitmap = static_cast<HBITMAP>(
-        ::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    auto bitmap =
+        static_cast<HBITMAP>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (bitmap) image.Attach(bitmap);
     return false;
   }
@@ -120,8 +120,8 @@ bool DrawAlpha(HDC dc, const CImage& image, const BlitPiece& p, BYTE constantAlp
 }
 
 bool DrawKeyed(HDC dc, const CImage& image, const BlitPiece& p) {
-  return image.TransparentBlt(dc, p.dest.x, p.dest.y, p.dest.width, p.dest.height, p.src.x, p.src.y,
-                              p.src.width, p.src.height, SKIN_KEY_COLOR);
+  return image.TransparentBlt(dc, p.dest.x, p.dest.y, p.dest.width, p.dest.height, p.src.x, p.src.y, p.src.width,
+                              p.src.height, SKIN_KEY_COLOR);
 }
 
 bool DrawOpaqueStretch(HDC dc, const CImage& image, const BlitPiece& p) {

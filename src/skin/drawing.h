@@ -69,8 +69,7 @@ bool DrawKeyed(HDC dc, const CImage& image, const BlitPiece& piece);
 bool DrawOpaqueStretch(HDC dc, const CImage& image, const BlitPiece& piece);
 // Natural size from the picture's origin, SRCCOPY.
 bool DrawOpaqueCopy(HDC dc, const CImage& image, int x, int y);
-bool DrawPiece(HDC dc, const CImage& image, const BlitPiece& piece, DrawPrimitive primitive,
-               BYTE constantAlpha = 255);
+bool DrawPiece(HDC dc, const CImage& image, const BlitPiece& piece, DrawPrimitive primitive, BYTE constantAlpha = 255);
 
 // Draws the picture split by the margins into dest. Returns false, drawing nothing, when no
 // split applies (the caller then uses its unsplit rule) or the image is null.

@@ -5,6 +5,7 @@
 #include "platform/image.h"
 #include "skin/drawing.h"
 #include "drawing_test/png_bytes.h"
+#include "skin_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -39,10 +40,8 @@ struct PremultiplyCase {
 
 TEST(PremultiplyAlpha, ScalesColourByAlphaTruncating) {
   const PremultiplyCase cases[] = {
-      {{200, 100, 50, 128}, {100, 50, 25, 128}},
-      {{200, 100, 50, 0}, {0, 0, 0, 0}},
-      {{200, 100, 50, 255}, {200, 100, 50, 255}},
-      {{255, 255, 255, 1}, {1, 1, 1, 1}},
+      {{200, 100, 50, 128}, {100, 50, 25, 128}},  {{200, 100, 50, 0}, {0, 0, 0, 0}},
+      {{200, 100, 50, 255}, {200, 100, 50, 255}}, {{255, 255, 255, 1}, {1, 1, 1, 1}},
       {{255, 128, 3, 254}, {254, 127, 2, 254}},  // 128 * 254 / 255 = 127.4, 3 * 254 / 255 = 2.98
       {{201, 0, 255, 128}, {100, 0, 128, 128}},  // 201 * 128 / 255 = 100.9 truncates to 100
   };
@@ -114,11 +113,9 @@ TEST(Image, MovingHandsOverTheBitmap) {
 TEST(NineGrid, FullSplitOfTheKeyPatchOverTheLoginWindow) {
   const RECT dest{0, 0, 1024, 700}, margins{5, 5, 5, 5};
   const std::vector<BlitPiece> expected = {
-      {{0, 0, 5, 5}, {0, 0, 5, 5}},          {{5, 0, 1014, 5}, {5, 0, 19, 5}},
-      {{1019, 0, 5, 5}, {24, 0, 5, 5}},      {{0, 5, 5, 690}, {0, 5, 5, 20}},
-      {{5, 5, 1014, 690}, {5, 5, 19, 20}},   {{1019, 5, 5, 690}, {24, 5, 5, 20}},
-      {{0, 695, 5, 5}, {0, 25, 5, 5}},       {{5, 695, 1014, 5}, {5, 25, 19, 5}},
-      {{1019, 695, 5, 5}, {24, 25, 5, 5}},
+      {{0, 0, 5, 5}, {0, 0, 5, 5}},    {{5, 0, 1014, 5}, {5, 0, 19, 5}},    {{1019, 0, 5, 5}, {24, 0, 5, 5}},
+      {{0, 5, 5, 690}, {0, 5, 5, 20}}, {{5, 5, 1014, 690}, {5, 5, 19, 20}}, {{1019, 5, 5, 690}, {24, 5, 5, 20}},
+      {{0, 695, 5, 5}, {0, 25, 5, 5}}, {{5, 695, 1014, 5}, {5, 25, 19, 5}}, {{1019, 695, 5, 5}, {24, 25, 5, 5}},
   };
   EXPECT_EQ(NineGridPieces(dest, 29, 30, margins), expected);
 }
@@ -126,9 +123,9 @@ TEST(NineGrid, FullSplitOfTheKeyPatchOverTheLoginWindow) {
 TEST(NineGrid, UnevenMarginsAndAnOffsetRectangle) {
   const RECT dest{10, 20, 110, 80}, margins{3, 4, 6, 2};
   const std::vector<BlitPiece> expected = {
-      {{10, 20, 3, 4}, {0, 0, 3, 4}},     {{13, 20, 91, 4}, {3, 0, 11, 4}},   {{104, 20, 6, 4}, {14, 0, 6, 4}},
-      {{10, 24, 3, 54}, {0, 4, 3, 10}},   {{13, 24, 91, 54}, {3, 4, 11, 10}}, {{104, 24, 6, 54}, {14, 4, 6, 10}},
-      {{10, 78, 3, 2}, {0, 14, 3, 2}},    {{13, 78, 91, 2}, {3, 14, 11, 2}},  {{104, 78, 6, 2}, {14, 14, 6, 2}},
+      {{10, 20, 3, 4}, {0, 0, 3, 4}},   {{13, 20, 91, 4}, {3, 0, 11, 4}},   {{104, 20, 6, 4}, {14, 0, 6, 4}},
+      {{10, 24, 3, 54}, {0, 4, 3, 10}}, {{13, 24, 91, 54}, {3, 4, 11, 10}}, {{104, 24, 6, 54}, {14, 4, 6, 10}},
+      {{10, 78, 3, 2}, {0, 14, 3, 2}},  {{13, 78, 91, 2}, {3, 14, 11, 2}},  {{104, 78, 6, 2}, {14, 14, 6, 2}},
   };
   EXPECT_EQ(NineGridPieces(dest, 20, 16, margins), expected);
 }
@@ -197,6 +194,7 @@ struct PlacementCase {
 };
 
 TEST(UnsplitPlacement, FillAndNatural) {
+  // clang-format off
   const PlacementCase cases[] = {
       {"fill stretches over the rectangle", {10, 20, 110, 60}, 30, 10, PLACE_FILL, {{10, 20, 100, 40}, {0, 0, 30, 10}}},
       {"fill shrinks too", {0, 0, 100, 29}, 1500, 27, PLACE_FILL, {{0, 0, 100, 29}, {0, 0, 1500, 27}}},
@@ -208,6 +206,7 @@ TEST(UnsplitPlacement, FillAndNatural) {
        {{3, 4, 27, 27}, {0, 0, 27, 27}}},
       {"natural ignores the width", {0, 0, 10, 29}, 100, 29, PLACE_NATURAL, {{0, 0, 100, 29}, {0, 0, 100, 29}}},
   };
+  // clang-format on
   for (const PlacementCase& c : cases) EXPECT_EQ(UnsplitPiece(c.dest, c.iw, c.ih, c.placement), c.expected) << c.name;
 }
 
@@ -215,39 +214,15 @@ TEST(UnsplitPlacement, FillAndNatural) {
 
 HINSTANCE Module() { return ::GetModuleHandleW(nullptr); }
 
-enum Kind { RGB, RGBA, PALETTE };
-
-struct LoadCase {
-  UINT id;
-  int width, height;
-  Kind kind;
-};
-
-const LoadCase kPictures[] = {
-    {170, 1024, 700, RGBA}, {183, 29, 30, RGB},    {184, 27, 27, RGB},    {185, 27, 27, RGB},
-    {186, 27, 27, RGB},     {187, 27, 27, RGB},    {188, 29, 29, PALETTE}, {189, 29, 29, PALETTE},
-    {190, 100, 29, RGB},    {191, 100, 29, RGB},   {192, 23, 23, PALETTE}, {193, 23, 23, PALETTE},
-    {194, 100, 29, RGB},    {195, 100, 29, RGB},   {196, 134, 48, RGB},   {197, 134, 48, RGB},
-    {198, 100, 29, RGB},    {199, 100, 29, RGB},   {200, 100, 29, RGB},   {201, 100, 29, RGB},
-    {202, 38, 18, RGB},     {203, 38, 18, RGB},    {204, 25, 25, RGB},    {205, 27, 27, RGB},
-    {206, 27, 27, RGB},     {207, 28, 27, RGB},    {208, 28, 27, RGB},    {209, 27, 27, RGB},
-    {210, 27, 27, RGB},     {211, 38, 18, RGB},    {212, 38, 18, RGB},    {213, 59, 18, RGB},
-    {214, 59, 18, RGB},     {215, 38, 18, RGB},    {216, 38, 18, RGB},    {217, 38, 18, RGB},
-    {218, 38, 18, RGB},     {219, 1500, 27, RGB},  {221, 1500, 27, RGB},  {222, 3, 359, RGB},
-    {223, 469, 4, RGB},     {224, 27, 27, RGB},    {225, 27, 27, RGB},    {226, 134, 48, RGB},
-    {227, 134, 48, RGB},    {228, 440, 4, RGBA},   {229, 30, 30, RGBA},   {230, 30, 30, RGB},
-    {231, 30, 30, RGB},
-};
-
 TEST(LoadSkinImage, EveryPictureDecodesWithItsSizeAndAlphaFlag) {
-  for (const LoadCase& c : kPictures) {
+  for (const SkinPicture& c : kSkinPictures) {
     CImage image;
     EXPECT_TRUE(LoadSkinImage(Module(), image, c.id)) << c.id;
     ASSERT_FALSE(image.IsNull()) << c.id;
     EXPECT_EQ(image.GetWidth(), c.width) << c.id;
     EXPECT_EQ(image.GetHeight(), c.height) << c.id;
     // The decoder turns a palette's transparency table into an alpha channel.
-    const bool alpha = c.kind != RGB;
+    const bool alpha = c.format != SKIN_RGB;
     EXPECT_EQ(image.HasAlphaChannel(), alpha) << c.id;
     EXPECT_EQ(image.GetBPP(), alpha ? 32 : 24) << c.id;
   }
@@ -320,7 +295,8 @@ public:
   void Fill(COLORREF c) {
     ::GdiFlush();
     for (int y = 0; y < m_image.GetHeight(); ++y)
-      for (int x = 0; x < m_image.GetWidth(); ++x) PixelAt(m_image, x, y) = {GetBValue(c), GetGValue(c), GetRValue(c), 0};
+      for (int x = 0; x < m_image.GetWidth(); ++x)
+        PixelAt(m_image, x, y) = {GetBValue(c), GetGValue(c), GetRValue(c), 0};
   }
   COLORREF At(int x, int y) const {
     ::GdiFlush();
@@ -436,13 +412,14 @@ struct DecodeCase {
 
 TEST(ImageLoad, EachPixelFormatKeepsItsLayoutOrBecomesBgra) {
   const DecodeCase cases[] = {
-      {"8-bit palette", MakePng(2, 1, 8, 3, {{1, 0}}, {10, 20, 30, 200, 150, 100}), 8, false,
-       RGB(200, 150, 100), RGB(10, 20, 30)},
-      {"4-bit palette", MakePng(2, 1, 4, 3, {{0x10}}, {10, 20, 30, 200, 150, 100}), 4, false,
-       RGB(200, 150, 100), RGB(10, 20, 30)},
+      {"8-bit palette", MakePng(2, 1, 8, 3, {{1, 0}}, {10, 20, 30, 200, 150, 100}), 8, false, RGB(200, 150, 100),
+       RGB(10, 20, 30)},
+      {"4-bit palette", MakePng(2, 1, 4, 3, {{0x10}}, {10, 20, 30, 200, 150, 100}), 4, false, RGB(200, 150, 100),
+       RGB(10, 20, 30)},
       {"8-bit RGB", MakePng(2, 1, 8, 2, {{1, 2, 3, 250, 128, 7}}), 24, false, RGB(1, 2, 3), RGB(250, 128, 7)},
-      {"16-bit RGB has no GDI layout", MakePng(2, 1, 16, 2, {{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xFF, 0xFF, 0, 0, 0x80, 0}}),
-       ANY_WIDE, false, RGB(0x12, 0x56, 0x9A), RGB(0xFF, 0, 0x80)},
+      {"16-bit RGB has no GDI layout",
+       MakePng(2, 1, 16, 2, {{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xFF, 0xFF, 0, 0, 0x80, 0}}), ANY_WIDE, false,
+       RGB(0x12, 0x56, 0x9A), RGB(0xFF, 0, 0x80)},
       {"RGBA", MakePng(2, 1, 8, 6, {{50, 100, 200, 255, 9, 8, 7, 255}}), 32, true, RGB(50, 100, 200), RGB(9, 8, 7)},
       {"grey with alpha", MakePng(2, 1, 8, 4, {{100, 255, 30, 255}}), 32, true, RGB(100, 100, 100), RGB(30, 30, 30)},
       {"palette with transparency", MakePng(2, 1, 8, 3, {{1, 0}}, {10, 20, 30, 200, 150, 100}, {255, 255}), 32, true,

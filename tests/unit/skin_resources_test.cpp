@@ -1,6 +1,7 @@
 // The skin pictures linked into the program: every id the forms load is there as a "PNG"
 // resource of the size and colour format its form expects, and bitmap 220 is there too.
 #include "platform/win.h"
+#include "skin_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -10,31 +11,6 @@
 #include <string>
 
 namespace {
-
-enum Format { RGB = 2, PALETTE = 3, RGBA = 6 };  // PNG colour types
-
-struct Picture {
-  UINT id;
-  int width;
-  int height;
-  Format format;
-};
-
-const Picture kPictures[] = {
-    {170, 1024, 700, RGBA}, {183, 29, 30, RGB},    {184, 27, 27, RGB},    {185, 27, 27, RGB},
-    {186, 27, 27, RGB},     {187, 27, 27, RGB},    {188, 29, 29, PALETTE}, {189, 29, 29, PALETTE},
-    {190, 100, 29, RGB},    {191, 100, 29, RGB},   {192, 23, 23, PALETTE}, {193, 23, 23, PALETTE},
-    {194, 100, 29, RGB},    {195, 100, 29, RGB},   {196, 134, 48, RGB},   {197, 134, 48, RGB},
-    {198, 100, 29, RGB},    {199, 100, 29, RGB},   {200, 100, 29, RGB},   {201, 100, 29, RGB},
-    {202, 38, 18, RGB},     {203, 38, 18, RGB},    {204, 25, 25, RGB},    {205, 27, 27, RGB},
-    {206, 27, 27, RGB},     {207, 28, 27, RGB},    {208, 28, 27, RGB},    {209, 27, 27, RGB},
-    {210, 27, 27, RGB},     {211, 38, 18, RGB},    {212, 38, 18, RGB},    {213, 59, 18, RGB},
-    {214, 59, 18, RGB},     {215, 38, 18, RGB},    {216, 38, 18, RGB},    {217, 38, 18, RGB},
-    {218, 38, 18, RGB},     {219, 1500, 27, RGB},  {221, 1500, 27, RGB},  {222, 3, 359, RGB},
-    {223, 469, 4, RGB},     {224, 27, 27, RGB},    {225, 27, 27, RGB},    {226, 134, 48, RGB},
-    {227, 134, 48, RGB},    {228, 440, 4, RGBA},   {229, 30, 30, RGBA},   {230, 30, 30, RGB},
-    {231, 30, 30, RGB},
-};
 
 struct Bytes {
   const uint8_t* data = nullptr;
@@ -91,10 +67,10 @@ PngInfo ParsePng(Bytes b) {
   return info;
 }
 
-class SkinPicture : public testing::TestWithParam<Picture> {};
+class SkinPictureResource : public testing::TestWithParam<SkinPicture> {};
 
-TEST_P(SkinPicture, IsLinkedWithItsSizeAndColourFormat) {
-  const Picture& p = GetParam();
+TEST_P(SkinPictureResource, IsLinkedWithItsSizeAndColourFormat) {
+  const SkinPicture& p = GetParam();
   const Bytes bytes = ResourceBytes(p.id, L"PNG");
   ASSERT_NE(bytes.data, nullptr) << "no PNG resource " << p.id;
   const PngInfo png = ParsePng(bytes);
@@ -102,7 +78,7 @@ TEST_P(SkinPicture, IsLinkedWithItsSizeAndColourFormat) {
   EXPECT_EQ(png.width, uint32_t(p.width));
   EXPECT_EQ(png.height, uint32_t(p.height));
   EXPECT_EQ(png.colorType, int(p.format));
-  if (p.format == PALETTE) {
+  if (p.format == SKIN_PALETTE) {
     // The transparent entry holds the key colour as well, so the picture also comes out right
     // where it is drawn without its transparency and the login window keys that colour out.
     ASSERT_TRUE(png.chunksBeforeData.count("PLTE"));
@@ -119,8 +95,8 @@ TEST_P(SkinPicture, IsLinkedWithItsSizeAndColourFormat) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllPictures, SkinPicture, testing::ValuesIn(kPictures),
-                         [](const testing::TestParamInfo<Picture>& info) { return std::to_string(info.param.id); });
+INSTANTIATE_TEST_SUITE_P(AllPictures, SkinPictureResource, testing::ValuesIn(kSkinPictures),
+                         [](const testing::TestParamInfo<SkinPicture>& info) { return std::to_string(info.param.id); });
 
 TEST(SkinResources, BitmapTitleStripIsABitmapResource) {
   const Bytes bytes = ResourceBytes(220, RT_BITMAP);
