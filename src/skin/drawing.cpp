@@ -54,14 +54,15 @@ bool PremultiplyAlpha(CImage& image) {
   return true;
 }
 
+// A negative margin would give pieces of negative size, which GDI draws mirrored: no split then.
 bool HorizontalSplitApplies(const RECT& dest, int imageWidth, const RECT& margins) {
   const int sum = margins.left + margins.right;
-  return sum > 0 && sum < imageWidth && sum < dest.right - dest.left;
+  return margins.left >= 0 && margins.right >= 0 && sum > 0 && sum < imageWidth && sum < dest.right - dest.left;
 }
 
 bool VerticalSplitApplies(const RECT& dest, int imageHeight, const RECT& margins) {
   const int sum = margins.top + margins.bottom;
-  return sum > 0 && sum < imageHeight && sum < dest.bottom - dest.top;
+  return margins.top >= 0 && margins.bottom >= 0 && sum > 0 && sum < imageHeight && sum < dest.bottom - dest.top;
 }
 
 bool NineGridSplitApplies(const RECT& dest, int imageWidth, int imageHeight, const RECT& margins) {

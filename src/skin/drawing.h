@@ -51,7 +51,8 @@ enum UnsplitPlacement {
 };
 
 // Whether the margins split the picture (left + right, top + bottom) for this destination:
-// a sum splits when it is positive and smaller than both the picture and the destination.
+// a sum splits when it is positive and smaller than both the picture and the destination, and
+// neither of its margins is negative.
 bool HorizontalSplitApplies(const RECT& dest, int imageWidth, const RECT& margins);
 bool VerticalSplitApplies(const RECT& dest, int imageHeight, const RECT& margins);
 bool NineGridSplitApplies(const RECT& dest, int imageWidth, int imageHeight, const RECT& margins);

@@ -174,6 +174,7 @@ TEST(NineGrid, WhenTheMarginsSplit) {
       {"sum exceeds destination height", {0, 0, 100, 6}, 29, 30, {5, 3, 5, 7}, true, false},
       {"one-sided margins", {0, 0, 100, 100}, 29, 30, {0, 4, 5, 0}, true, true},
       {"sums cancelling out", {0, 0, 100, 100}, 29, 30, {3, 2, -3, -2}, false, false},
+      {"a negative margin", {0, 0, 100, 100}, 29, 30, {-2, 5, 5, -1}, false, false},
       {"offset rectangle measured by its size", {500, 500, 510, 600}, 29, 30, {4, 5, 5, 5}, true, true},
   };
   for (const SplitCase& c : cases) {
