@@ -12,6 +12,11 @@ bool IsEngine(HWND wnd) {
   wchar_t name[64] = {};
   return ::GetClassNameW(wnd, name, 64) && wcscmp(name, ENGINE_CLASS) == 0;
 }
+BOOL CALLBACK FindEngineChild(HWND child, LPARAM out) {
+  if (!IsEngine(child)) return TRUE;
+  *reinterpret_cast<HWND*>(out) = child;
+  return FALSE;
+}
 }  // namespace
 
 StandInClient::StandInClient() {
@@ -49,14 +54,7 @@ HWND StandInClient::FindEngineWindow(HWND host) {
   if (!host) return nullptr;
   if (IsEngine(host)) return host;
   HWND found = nullptr;
-  ::EnumChildWindows(
-      host,
-      [](HWND child, LPARAM out) -> BOOL {
-        if (!IsEngine(child)) return TRUE;
-        *reinterpret_cast<HWND*>(out) = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  ::EnumChildWindows(host, &FindEngineChild, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

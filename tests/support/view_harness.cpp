@@ -26,6 +26,13 @@ HWND CreateTopWindow() {
                            nullptr, nullptr, instance, nullptr);
 }
 
+BOOL CALLBACK CollectEngineWindow(HWND wnd, LPARAM out) {
+  wchar_t name[64] = {};
+  if (::GetClassNameW(wnd, name, 64) && wcscmp(name, L"StandInBrowserView") == 0)
+    reinterpret_cast<std::vector<HWND>*>(out)->push_back(wnd);
+  return TRUE;
+}
+
 }  // namespace
 
 void TestSite::Put(const std::string& path, HttpResponse response) {
@@ -136,14 +143,6 @@ bool ViewHarness::Requested(const std::string& target) const {
 
 std::vector<HWND> EngineTopLevelWindows() {
   std::vector<HWND> found;
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND wnd, LPARAM out) -> BOOL {
-        wchar_t name[64] = {};
-        if (::GetClassNameW(wnd, name, 64) && wcscmp(name, L"StandInBrowserView") == 0)
-          reinterpret_cast<std::vector<HWND>*>(out)->push_back(wnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  ::EnumThreadWindows(::GetCurrentThreadId(), &CollectEngineWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
