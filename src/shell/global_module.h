@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class HTTPDownloader;
 struct DownloadRequest;
@@ -46,6 +47,8 @@ public:
   int Run();
   LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);  // the body of WndProc
   void CreateHidden(CKXForm& form);
+  // After the message loop: destroys what is left of the windows while COM is still up.
+  void ReleaseWindows();
 
   // Startup configuration.
   void ReadStartupConfig();
@@ -87,7 +90,21 @@ public:
   std::wstring m_strServerId;
   int32_t m_nRunCount = 0;
   bool m_versionCheckStarted = false;
+
+private:
+  void OpenGame();
+  void OpenQQLogin();
+  void OpenScan();
+  void ReturnToLogin();
+  // Forms whose windows are gone wait here until no code of theirs can be on the stack.
+  void Retire(CKXForm* form);
+  void ReapClosedForms();
+  std::vector<CKXForm*> m_closedForms;
 };
+
+extern CAppModule g_appModule;
+// wWinMain's body: COM and OLE, the strings, the window class, Run.
+int LauncherMain(HINSTANCE instance);
 
 extern CGlobalModule g_GlobalModule;
 

@@ -1,3 +1,5 @@
 #include "platform/win.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+int LauncherMain(HINSTANCE instance);
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return LauncherMain(instance); }

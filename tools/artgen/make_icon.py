@@ -23,9 +23,15 @@ def draw(size):
     d.rectangle([cx - m * 0.6, s - m * 4.2, cx + m * 0.6, s - m * 2.2], fill=(90, 50, 20, 255))
     return img.resize((size, size), Image.LANCZOS)
 
-here = os.path.dirname(os.path.abspath(__file__))
-out = os.path.join(here, "..", "..", "res", "app.ico")
-big = draw(48)
-big.save(out, format="ICO", sizes=[(16, 16), (32, 32), (48, 48)],
-         append_images=[draw(16), draw(32)])
-print("wrote", os.path.normpath(out))
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    out = os.path.join(here, "..", "..", "res", "app.ico")
+    big = draw(48)
+    big.save(out, format="ICO", sizes=[(16, 16), (32, 32), (48, 48)],
+             append_images=[draw(16), draw(32)])
+    print("wrote", os.path.normpath(out))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,45 @@
+// The real launcher executable under Wine: how each start ends.
+#include "paths.h"
+#include "process.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr UINT kQuit = WM_USER + 201;
+
+std::wstring Launcher() { return BuildPath(L"VoPravik.exe"); }
+
+// The login window is the launcher window owned by the other (the background window).
+HWND FindLoginWindow(DWORD pid) {
+  for (HWND wnd : WindowsOf(pid, L"VoPravik"))
+    if (::GetWindow(wnd, GW_OWNER)) return wnd;
+  return nullptr;
+}
+
+TEST(LauncherModes, ShowDesktopEndsByItselfWithCodeZero) {
+  ChildProcess p;
+  ASSERT_TRUE(p.Start(Launcher(), L"/ShowDeskTop"));
+  ASSERT_TRUE(p.Wait(15000));
+  EXPECT_EQ(p.ExitCode(), 0u);
+}
+
+TEST(LauncherModes, NormalStartShowsItsWindowsAndRunsUntilToldToQuit) {
+  ChildProcess p;
+  ASSERT_TRUE(p.Start(Launcher()));
+  HWND login = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (login = FindLoginWindow(p.Pid())) != nullptr; }, 15000));
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(login) != 0; }, 15000));
+  auto windows = WindowsOf(p.Pid(), L"VoPravik");
+  EXPECT_EQ(windows.size(), 2u);
+  for (HWND wnd : windows) EXPECT_TRUE(::IsWindowVisible(wnd));
+
+  PumpMessages(500);
+  EXPECT_TRUE(p.Running());  // it stays in its message loop
+
+  ::PostMessageW(login, kQuit, 0, 0);
+  ASSERT_TRUE(p.Wait(15000));
+  EXPECT_EQ(p.ExitCode(), 0u);
+}
+
+}  // namespace
