@@ -15,6 +15,14 @@ constexpr const wchar_t* HOST_PROP = L"KXAxHost";
 
 bool IsClassIdText(const wchar_t* text) { return text[0] == L'{'; }
 
+// A copy the document frees with CoTaskMemFree; null when out of memory.
+LPWSTR CoTaskMemCopy(BSTR text) {
+  size_t bytes = (::SysStringLen(text) + 1) * sizeof(wchar_t);
+  auto* copy = static_cast<LPWSTR>(::CoTaskMemAlloc(bytes));
+  if (copy) std::memcpy(copy, text, bytes);
+  return copy;
+}
+
 // Pixels of the screen to the HIMETRIC units OLE sizes are given in.
 SIZEL PixelsToHiMetric(LONG cx, LONG cy) {
   WindowDC dc(nullptr);
@@ -395,12 +403,7 @@ STDMETHODIMP CAxHost::GetOptionKeyPath(LPOLESTR* key, DWORD reserved) {
   if (!m_externalUIHandler) return S_FALSE;
   BSTR path = nullptr;
   HRESULT hr = m_externalUIHandler->GetOptionKeyPath(&path, reserved);
-  if (SUCCEEDED(hr) && path && *path) {
-    // The document frees the key with CoTaskMemFree.
-    size_t bytes = (::SysStringLen(path) + 1) * sizeof(wchar_t);
-    *key = static_cast<LPOLESTR>(::CoTaskMemAlloc(bytes));
-    if (*key) std::memcpy(*key, path, bytes);
-  }
+  if (SUCCEEDED(hr) && path && *path) *key = CoTaskMemCopy(path);
   ::SysFreeString(path);
   return *key ? S_OK : S_FALSE;
 }
@@ -429,11 +432,7 @@ STDMETHODIMP CAxHost::TranslateUrl(DWORD translate, LPWSTR urlIn, LPWSTR* urlOut
   BSTR out = nullptr;
   HRESULT hr = m_externalUIHandler->TranslateUrl(translate, in, &out);
   ::SysFreeString(in);
-  if (hr == S_OK && out) {
-    size_t bytes = (::SysStringLen(out) + 1) * sizeof(wchar_t);
-    *urlOut = static_cast<LPWSTR>(::CoTaskMemAlloc(bytes));
-    if (*urlOut) std::memcpy(*urlOut, out, bytes);
-  }
+  if (hr == S_OK && out) *urlOut = CoTaskMemCopy(out);
   ::SysFreeString(out);
   return *urlOut ? S_OK : S_FALSE;
 }

@@ -67,6 +67,18 @@ ITypeInfo* CreateDocHostUIHandlerDispatchTypeInfo() {
   static INTERFACEDATA data = {methods, sizeof(methods) / sizeof(methods[0])};
 
   ITypeInfo* info = nullptr;
-  if (FAILED(::CreateDispTypeInfo(&data, LOCALE_SYSTEM_DEFAULT, &info))) return nullptr;
+  if (FAILED(::CreateDispTypeInfo(&data, LOCALE_SYSTEM_DEFAULT, &info)) || !info) return nullptr;
+  // Some implementations describe the interface inside a class: Invoke needs the interface.
+  TYPEATTR* attr = nullptr;
+  if (SUCCEEDED(info->GetTypeAttr(&attr))) {
+    bool isClass = attr->typekind == TKIND_COCLASS;
+    info->ReleaseTypeAttr(attr);
+    HREFTYPE ref = 0;
+    ITypeInfo* iface = nullptr;
+    if (isClass && SUCCEEDED(info->GetRefTypeOfImplType(0, &ref)) && SUCCEEDED(info->GetRefTypeInfo(ref, &iface))) {
+      info->Release();
+      info = iface;
+    }
+  }
   return info;
 }

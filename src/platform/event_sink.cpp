@@ -36,14 +36,20 @@ BSTR CEventArgs::Bstr(UINT index) const {
   return nullptr;
 }
 
-HRESULT CDispEventSink::Advise(IUnknown* source) {
+namespace {
+HRESULT FindPoint(IUnknown* source, REFIID events, ComPtr<IConnectionPoint>& point) {
   if (!source) return E_POINTER;
-  if (m_cookie) return CONNECT_E_ADVISELIMIT;
   ComPtr<IConnectionPointContainer> container;
   HRESULT hr = source->QueryInterface(IID_IConnectionPointContainer, container.PutVoid());
   if (FAILED(hr)) return hr;
+  return container->FindConnectionPoint(events, point.Put());
+}
+}  // namespace
+
+HRESULT CDispEventSink::Advise(IUnknown* source) {
+  if (m_cookie) return CONNECT_E_ADVISELIMIT;
   ComPtr<IConnectionPoint> point;
-  hr = container->FindConnectionPoint(m_events, point.Put());
+  HRESULT hr = FindPoint(source, m_events, point);
   if (FAILED(hr)) return hr;
   DWORD cookie = 0;
   hr = point->Advise(static_cast<IDispatch*>(this), &cookie);
@@ -52,13 +58,9 @@ HRESULT CDispEventSink::Advise(IUnknown* source) {
 }
 
 HRESULT CDispEventSink::Unadvise(IUnknown* source) {
-  if (!source) return E_POINTER;
   if (!m_cookie) return CONNECT_E_NOCONNECTION;
-  ComPtr<IConnectionPointContainer> container;
-  HRESULT hr = source->QueryInterface(IID_IConnectionPointContainer, container.PutVoid());
-  if (FAILED(hr)) return hr;
   ComPtr<IConnectionPoint> point;
-  hr = container->FindConnectionPoint(m_events, point.Put());
+  HRESULT hr = FindPoint(source, m_events, point);
   if (FAILED(hr)) return hr;
   hr = point->Unadvise(m_cookie);
   if (SUCCEEDED(hr)) m_cookie = 0;

@@ -9,44 +9,43 @@
 
 namespace {
 
-// An argument passed by reference to a variant, as the engine passes most event arguments.
-VARIANT ByRef(VARIANT* inner) {
+// Event arguments: values of one type each (nothing owned: the event's Strings own the text).
+VARIANT Typed(VARTYPE vt) {
   VARIANT v;
   ::VariantInit(&v);
-  v.vt = VT_BYREF | VT_VARIANT;
+  v.vt = vt;
+  return v;
+}
+
+// An argument passed by reference to a variant, as the engine passes most event arguments.
+VARIANT ByRef(VARIANT* inner) {
+  VARIANT v = Typed(VT_BYREF | VT_VARIANT);
   v.pvarVal = inner;
   return v;
 }
-
 VARIANT Bstr(BSTR s) {
-  VARIANT v;
-  ::VariantInit(&v);
-  v.vt = VT_BSTR;
+  VARIANT v = Typed(VT_BSTR);
   v.bstrVal = s;
   return v;
 }
-
 VARIANT DispArg(IDispatch* d) {
-  VARIANT v;
-  ::VariantInit(&v);
-  v.vt = VT_DISPATCH;
+  VARIANT v = Typed(VT_DISPATCH);
   v.pdispVal = d;
   return v;
 }
-
 VARIANT BoolRef(VARIANT_BOOL* b) {
-  VARIANT v;
-  ::VariantInit(&v);
-  v.vt = VT_BYREF | VT_BOOL;
+  VARIANT v = Typed(VT_BYREF | VT_BOOL);
   v.pboolVal = b;
   return v;
 }
-
 VARIANT Long(LONG value) {
-  VARIANT v;
-  ::VariantInit(&v);
-  v.vt = VT_I4;
+  VARIANT v = Typed(VT_I4);
   v.lVal = value;
+  return v;
+}
+VARIANT DispOut(IDispatch** d) {
+  VARIANT v = Typed(VT_BYREF | VT_DISPATCH);
+  v.ppdispVal = d;
   return v;
 }
 
@@ -275,20 +274,14 @@ void CStandInBrowser::OpenNewWindow(const std::wstring& url, DWORD flags) {
   IDispatch* created = nullptr;
   VARIANT_BOOL cancel = VARIANT_FALSE;
   if (top->m_events) {
-    VARIANT args2[2] = {BoolRef(&cancel), VARIANT{}};
-    args2[1].vt = VT_BYREF | VT_DISPATCH;
-    args2[1].ppdispVal = &created;
+    VARIANT args2[2] = {BoolRef(&cancel), DispOut(&created)};
     top->m_events->Fire(DISPID_NEWWINDOW2, args2, 2);
 
     Strings str;
     std::wstring context = m_document ? m_document->Url() : m_locationUrl;
-    VARIANT vFlags;
-    ::VariantInit(&vFlags);
-    vFlags.vt = VT_UI4;
+    VARIANT vFlags = Typed(VT_UI4);
     vFlags.ulVal = flags;
-    VARIANT args3[5] = {Bstr(str(url)), Bstr(str(context)), vFlags, BoolRef(&cancel), VARIANT{}};
-    args3[4].vt = VT_BYREF | VT_DISPATCH;
-    args3[4].ppdispVal = &created;
+    VARIANT args3[5] = {Bstr(str(url)), Bstr(str(context)), vFlags, BoolRef(&cancel), DispOut(&created)};
     top->m_events->Fire(DISPID_NEWWINDOW3, args3, 5);
   }
   ComPtr<IDispatch> given;

@@ -1,5 +1,7 @@
 #include "fetch.h"
 
+#include "platform/handles.h"
+
 #include <urlmon.h>
 #include <wininet.h>
 
@@ -10,21 +12,12 @@ namespace {
 constexpr size_t MAX_PAGE_BYTES = 8 * 1024 * 1024;
 constexpr DWORD TIMEOUT_MS = 15000;
 
-// Owns one WinINet handle.
-class InetHandle {
-public:
-  explicit InetHandle(HINTERNET h = nullptr) : m_h(h) {}
-  ~InetHandle() {
-    if (m_h) ::InternetCloseHandle(m_h);
-  }
-  InetHandle(const InetHandle&) = delete;
-  InetHandle& operator=(const InetHandle&) = delete;
-  HINTERNET Get() const { return m_h; }
-  explicit operator bool() const { return m_h != nullptr; }
-
-private:
-  HINTERNET m_h;
+struct InetTraits {
+  using Type = HINTERNET;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::InternetCloseHandle(h); }
 };
+using InetHandle = UniqueHandleT<InetTraits>;
 
 HRESULT InetErrorOf(DWORD error) {
   switch (error) {

@@ -35,8 +35,8 @@ def main():
            '#pragma once', '#include <windows.h>', '#include <ole2.h>', '#include <exdisp.h>', '#include <mshtml.h>', '',
            '#pragma GCC diagnostic push', '#pragma GCC diagnostic ignored "-Wunused-parameter"', '']
     texts = {}
-    for spec in sys.argv[3:]:
-        iface, header = spec.split('=')
+    for arg in sys.argv[3:]:
+        iface, header = arg.split('=')
         if header not in texts:
             with open('%s/%s' % (include, header), encoding='latin-1') as f:
                 texts[header] = f.read()

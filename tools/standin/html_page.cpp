@@ -197,10 +197,10 @@ PageModel ParsePage(const std::wstring& html) {
       std::wstring chunk = html.substr(i, next - i);
       if (inTitle)
         titleText += chunk;
-      else {
+      else if (linkIndex >= 0)
+        page.links[static_cast<size_t>(linkIndex)].text += chunk;  // drawn in the list of links
+      else
         text += chunk;
-        if (linkIndex >= 0) page.links[static_cast<size_t>(linkIndex)].text += chunk;
-      }
       i = next;
       continue;
     }

@@ -31,7 +31,7 @@ void ModuleRelease();
 class CStandInBrowser;
 struct FetchJob;
 
-// Runs `fn` for every sink of the browser events.
+// The DWebBrowserEvents2 connection point of a top-level browser.
 class CEventPoint final : public IConnectionPoint {
 public:
   explicit CEventPoint(IConnectionPointContainer* container) : m_container(container) {}
