@@ -1,0 +1,126 @@
+// The background layer window: its picture premultiplied with rounding, rendered into the layer,
+// and the layered, frameless window that shows it.
+#include "forms/form_back.h"
+
+#include "canvas.h"
+#include "shell/global_module.h"
+#include "skin/drawing.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace {
+
+HINSTANCE Module() { return ::GetModuleHandleW(nullptr); }
+
+struct Bgra {
+  BYTE b, g, r, a;
+  bool operator==(const Bgra&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Bgra& p) {
+  return os << "(b" << int(p.b) << " g" << int(p.g) << " r" << int(p.r) << " a" << int(p.a) << ")";
+}
+Bgra& PixelAt(const CImage& image, int x, int y) { return *reinterpret_cast<Bgra*>(image.GetPixelAddress(x, y)); }
+
+BYTE Rounded(BYTE v, BYTE a) { return static_cast<BYTE>((v * a + 127) / 255); }
+
+TEST(PremultiplyAlphaRounded, RoundsToTheNearestValue) {
+  const struct {
+    Bgra in, out;
+  } cases[] = {
+      {{201, 0, 255, 128}, {101, 0, 128, 128}},  // truncating would give 100
+      {{200, 100, 50, 128}, {100, 50, 25, 128}},
+      {{1, 2, 3, 128}, {1, 1, 2, 128}},          // truncating: 0, 1, 1
+      {{200, 100, 50, 0}, {0, 0, 0, 0}},
+      {{200, 100, 50, 255}, {200, 100, 50, 255}},
+      {{255, 255, 255, 1}, {1, 1, 1, 1}},
+  };
+  CImage image;
+  ASSERT_TRUE(image.Create(3, 2, 32, true));
+  for (int i = 0; i < 6; ++i) PixelAt(image, i % 3, i / 3) = cases[i].in;
+  EXPECT_TRUE(PremultiplyAlphaRounded(image));
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(PixelAt(image, i % 3, i / 3), cases[i].out) << i;
+
+  CImage rgb;
+  ASSERT_TRUE(rgb.Create(2, 2, 24));
+  rgb.GetPixelAddress(0, 0)[0] = 77;
+  EXPECT_FALSE(PremultiplyAlphaRounded(rgb));
+  EXPECT_EQ(rgb.GetPixelAddress(0, 0)[0], 77);
+}
+
+TEST(LayerPicture, BackgroundPictureLandsPremultipliedWithRounding) {
+  CImage raw;
+  ASSERT_TRUE(LoadPngResource(Module(), BACKGROUND_PICTURE_ID, raw));
+  ASSERT_EQ(raw.GetWidth(), 1024);
+  ASSERT_EQ(raw.GetHeight(), 700);
+  ASSERT_TRUE(raw.HasAlphaChannel());
+
+  TestCanvas layer(1024, 700);  // a new DIB: transparent black
+  ASSERT_TRUE(layer);
+  ASSERT_TRUE(DrawLayerPicture(layer.DC(), Module(), BACKGROUND_PICTURE_ID));
+  int mismatches = 0, roundingMatters = 0, translucent = 0;
+  for (int y = 0; y < 700; ++y)
+    for (int x = 0; x < 1024; ++x) {
+      const Bgra in = PixelAt(raw, x, y);
+      const Bgra expect{Rounded(in.b, in.a), Rounded(in.g, in.a), Rounded(in.r, in.a), in.a};
+      const uint32_t got = layer.Raw(x, y);
+      const Bgra out{BYTE(got), BYTE(got >> 8), BYTE(got >> 16), BYTE(got >> 24)};
+      if (!(out == expect) && mismatches++ < 5) ADD_FAILURE() << x << "," << y << " " << out << " != " << expect;
+      if (in.a != 0 && in.a != 255) ++translucent;
+      if (expect.b != in.b * in.a / 255 || expect.g != in.g * in.a / 255 || expect.r != in.r * in.a / 255)
+        ++roundingMatters;
+    }
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_GT(translucent, 0);      // the soft edges are there...
+  EXPECT_GT(roundingMatters, 0);  // ...and tell rounding from truncating
+
+  TestCanvas untouched(20, 20);
+  ASSERT_TRUE(untouched);
+  EXPECT_FALSE(DrawLayerPicture(untouched.DC(), Module(), 9999));
+  EXPECT_EQ(untouched.CountDifferent({0, 0, 20, 20}, RGB(0, 0, 0)), 0);
+}
+
+TEST(BackgroundWindow, LayeredFramelessAndShowingItsPicture) {
+  CGlobalModule& app = g_GlobalModule;
+  app.m_hInstance = Module();
+  wcscpy_s(app.m_szWindowClass, L"VoPravikBackTest");
+  ASSERT_NE(RegisterWindowClass(app.m_hInstance), 0);
+  CFormBack& back = app.m_formBack;
+  back.SetRect({0, 0, 1024, 700});
+  ASSERT_TRUE(back.CreateForm());
+  HWND wnd = back.GetHwnd();
+  ASSERT_TRUE(wnd);
+  const LONG style = ::GetWindowLongW(wnd, GWL_STYLE), ex = ::GetWindowLongW(wnd, GWL_EXSTYLE);
+  EXPECT_EQ(style & (WS_POPUP | WS_BORDER | WS_DLGFRAME | WS_THICKFRAME), 0);
+  EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX), WS_SYSMENU | WS_MINIMIZEBOX);
+  EXPECT_TRUE(ex & WS_EX_LAYERED);
+  EXPECT_FALSE(ex & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST));
+
+  // Brought onto the screen, an opaque pixel of the artwork shows as it is.
+  ShowOnWorkArea(back, 0, false);
+  CImage raw;
+  ASSERT_TRUE(LoadPngResource(Module(), BACKGROUND_PICTURE_ID, raw));
+  POINT opaque{-1, -1};
+  for (int y = 350; y < 700 && opaque.x < 0; ++y)
+    for (int x = 512; x < 1024 && opaque.x < 0; ++x)
+      if (PixelAt(raw, x, y).a == 255) opaque = {x, y};
+  ASSERT_GE(opaque.x, 0);
+  POINT origin{0, 0};
+  ::ClientToScreen(wnd, &origin);
+  const Bgra want = PixelAt(raw, opaque.x, opaque.y);
+  COLORREF seen = CLR_INVALID;
+  for (int i = 0; i < 50; ++i) {  // the window reaches the screen asynchronously
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    HDC screen = ::GetDC(nullptr);
+    seen = ::GetPixel(screen, origin.x + opaque.x, origin.y + opaque.y);
+    ::ReleaseDC(nullptr, screen);
+    if (seen == RGB(want.r, want.g, want.b)) break;
+    ::Sleep(20);
+  }
+  EXPECT_EQ(seen, RGB(want.r, want.g, want.b));
+  ::DestroyWindow(wnd);
+}
+
+}  // namespace
