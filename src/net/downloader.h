@@ -3,7 +3,10 @@
 // runs on the worker thread.
 #pragma once
 
+#include "platform/handles.h"
 #include "platform/win.h"
+
+#include <wininet.h>
 
 #include <atomic>
 #include <cstdint>
@@ -27,9 +30,9 @@ enum : int32_t {
   DL_ERR_REQUEST = -3,
   DL_ERR_HTTP = -4,
   DL_ERR_CREATE_FILE = -5,
-  DL_ERR_READ = -6,
+  DL_ERR_READ = -6,  // also: the connection ended before the announced length arrived
   DL_ERR_WRITE = -7,
-  DL_ERR_URL = -8,  // the URL cannot be split; nothing was sent
+  DL_ERR_URL = -8,  // the URL cannot be split (or is not http/https); nothing was sent
 };
 
 // context, kind, event, value, extra. The return value is not used.
@@ -37,6 +40,11 @@ using DownloadCallback = int (*)(uintptr_t context, int32_t kind, int32_t event,
                                  uintptr_t extra);
 
 struct DownloadRequest {
+  DownloadRequest() = default;
+  // Copies every field; the body is copied only when postData is set and postSize > 0.
+  DownloadRequest(const DownloadRequest& other);
+  DownloadRequest& operator=(const DownloadRequest&) = delete;
+
   std::wstring url;
   std::wstring savePath;  // a folder when nameFromUrl or guidPrefixName is set; empty: body not read
   std::unique_ptr<uint8_t[]> postData;  // request body, null for GET
@@ -52,6 +60,26 @@ struct DownloadRequest {
 
 // Text after the last "/" of the URL (query included), or empty when the URL holds no "/".
 std::wstring UrlFileName(const std::wstring& url);
+
+// Makes a URL path (with its query) fit for a request line: space, control characters and
+// every non-ASCII character (as its UTF-8 bytes) become %XX; every other character stays
+// exactly as given, "%" included, since the page that built the URL may have escaped it
+// already. The result is plain ASCII.
+std::wstring EscapeRequestTarget(const std::wstring& path);
+
+// The parts of an http:// or https:// URL that a request needs.
+struct DownloadUrlParts {
+  std::wstring host;
+  INTERNET_PORT port = 0;  // the scheme's default when the URL names none
+  std::wstring userName;
+  std::wstring password;
+  std::wstring target;  // path and query, escaped by EscapeRequestTarget; "/" when empty
+  bool secure = false;  // https: TLS on the connection
+};
+
+// Splits url with InternetCrackUrlW; false when it cannot be split, has no host or its
+// scheme is neither http nor https.
+bool SplitDownloadUrl(const std::wstring& url, DownloadUrlParts& parts);
 
 class HTTPDownloader;
 
@@ -78,7 +106,7 @@ private:
 struct DownloadWorker {
   CThreadHolder holder;
   HTTPDownloader* owner = nullptr;
-  HANDLE wakeEvent = nullptr;  // auto-reset
+  UniqueHandle wakeEvent;  // auto-reset, unnamed
 };
 
 class HTTPDownloader {
@@ -88,19 +116,29 @@ public:
   HTTPDownloader(const HTTPDownloader&) = delete;
   HTTPDownloader& operator=(const HTTPDownloader&) = delete;
 
+  // Starts the workers (at once true when already started); false when none could start.
   bool Start();
+  // Stops every worker (waiting up to 5 s each); queued requests stay queued.
   void Stop();
   bool IsStarted() const { return m_started != 0; }
+  // Queues a copy of the request and wakes the workers; false when the copy cannot be made.
   bool AddRequest(const DownloadRequest& request);
+  // The oldest queued request, now owned by the caller, or null.
   std::unique_ptr<DownloadRequest> TakeRequest();
 
-private:
+  // The thread function of each worker (argument: the DownloadWorker). It ends when the
+  // worker's stop flag is set or when its wake-up event cannot be waited on.
   static uint32_t WorkerMain(void* worker);
+
+private:
   static int32_t DownloadOnce(DownloadWorker& worker, DownloadRequest& request);
+  static void StopWorker(DownloadWorker& worker);
 
   std::deque<std::unique_ptr<DownloadRequest>> m_queue;
+  // Guards the queue, and the worker list against AddRequest from a worker's callback
+  // while Stop runs; never held while WinINet or a callback runs.
   CRITICAL_SECTION m_queueLock;
-  int32_t m_started = 0;
+  std::atomic<int32_t> m_started{0};
   int32_t m_threadCount = 2;
   std::vector<std::unique_ptr<DownloadWorker>> m_workers;
 };

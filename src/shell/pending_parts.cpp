@@ -3,15 +3,6 @@
 // here; the file goes away when it is empty.
 #include "build_config.h"
 #include "shell/global_module.h"
-#include "net/downloader.h"
 #include "shell/startup_config.h"
-void CGlobalModule::ReadStartupConfig() { m_strPortalUrl = L"http://" PORTAL_HOST L"/trun/wd/index.html"; }
-int32_t CGlobalModule::GetRunCount() { return 0; }
-void ShowDesktop() {}
-void LaunchIconAnimate() {}
-HTTPDownloader::HTTPDownloader() { InitializeCriticalSection(&m_queueLock); }
-HTTPDownloader::~HTTPDownloader() { DeleteCriticalSection(&m_queueLock); }
-void HTTPDownloader::Stop() {}
 void CStatReporter::SendInstallReport() {}
 void CStatReporter::SendUninstallReport() {}
-CThreadHolder::~CThreadHolder() {}
