@@ -31,18 +31,6 @@ bool CFormBack::CreateForm() {
   return true;
 }
 
-bool PremultiplyAlphaRounded(CImage& image) {
-  if (image.GetBPP() != 32 || !image.GetBits()) return false;
-  for (int y = 0; y < image.GetHeight(); ++y) {
-    BYTE* p = image.GetPixelAddress(0, y);
-    for (int x = 0; x < image.GetWidth(); ++x, p += 4) {
-      const unsigned a = p[3];
-      for (int c = 0; c < 3; ++c) p[c] = static_cast<BYTE>((p[c] * a + 127) / 255);
-    }
-  }
-  return true;
-}
-
 bool DrawLayerPicture(HDC dc, HINSTANCE instance, UINT id) {
   CImage picture;
   if (!LoadPngResource(instance, id, picture) || picture.IsNull()) return false;

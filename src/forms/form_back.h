@@ -2,7 +2,6 @@
 // (picture 170). It carries the taskbar button; the login form lies over it, owned by it.
 #pragma once
 
-#include "platform/image.h"
 #include "skin/form.h"
 
 class CFormBack : public CKXForm {
@@ -18,10 +17,6 @@ public:
 
 // The skin picture of the background window.
 constexpr UINT BACKGROUND_PICTURE_ID = 170;
-
-// Multiplies the colour bytes of every pixel of a 32-bit image by its alpha, rounding to the
-// nearest: (v * a + 127) / 255. Other depths are left alone and give false.
-bool PremultiplyAlphaRounded(CImage& image);
 
 // Draws the PNG resource id at (0, 0), natural size, premultiplied with rounding: blended with
 // its own alpha when it has one, copied otherwise. False, drawing nothing, when the resource is

@@ -160,13 +160,9 @@ void CKXLabel::SetUnderline(DWORD underline, bool redraw) {
 std::wstring CKXLabel::GetText() const { return m_text; }
 
 void CKXLabel::SetLinkColors(COLORREF normal, COLORREF hover, COLORREF checked, bool redraw) {
-  m_linkMode = true;
   m_checkedColorMode = true;
-  m_normalColor = normal;
-  m_hoverColor = hover;
   m_checkedColor = checked;
-  m_textColor = normal;
-  if (redraw) Invalidate();
+  SetLinkColor(normal, hover, redraw);
 }
 
 void CKXLabel::SetLinkColor(COLORREF normal, COLORREF hover, bool redraw) {

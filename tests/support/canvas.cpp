@@ -49,3 +49,10 @@ bool TestCanvas::RowDiffers(int y, int x0, int x1, COLORREF color) const {
     if (Pixel(x, y) != color) return true;
   return false;
 }
+
+bool TestCanvas::Contains(COLORREF color) const {
+  for (int y = 0; y < m_height; ++y)
+    for (int x = 0; x < m_width; ++x)
+      if (Pixel(x, y) == color) return true;
+  return false;
+}

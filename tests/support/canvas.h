@@ -25,6 +25,8 @@ public:
   uint32_t Raw(int x, int y) const;
   // Counts the pixels of the rectangle that differ from the colour.
   int CountDifferent(const RECT& area, COLORREF color) const;
+  // Whether some pixel has exactly this colour.
+  bool Contains(COLORREF color) const;
   // Whether some pixel of the row (between x0 and x1) differs from the colour.
   bool RowDiffers(int y, int x0, int x1, COLORREF color) const;
 
