@@ -54,6 +54,27 @@ TEST(PremultiplyAlpha, ScalesColourByAlphaTruncating) {
   for (int i = 0; i < count; ++i) EXPECT_EQ(PixelAt(image, i % 3, i / 3), cases[i].out) << "case " << i;
 }
 
+TEST(PremultiplyAlpha, RoundedVariantRoundsToTheNearestValue) {
+  const PremultiplyCase cases[] = {
+      {{201, 0, 255, 128}, {101, 0, 128, 128}},  // (201 * 128 + 127) / 255 = 101; truncating gives 100
+      {{1, 2, 3, 128}, {1, 1, 2, 128}},          // truncating: 0, 1, 1
+      {{200, 100, 50, 0}, {0, 0, 0, 0}},         {{200, 100, 50, 255}, {200, 100, 50, 255}},
+      {{255, 128, 3, 254}, {254, 127, 3, 254}},  // 3 * 254 / 255 = 2.98 rounds to 3
+  };
+  const int count = int(std::size(cases));
+  CImage image;
+  ASSERT_TRUE(image.Create(3, 2, 32, true));
+  for (int i = 0; i < count; ++i) PixelAt(image, i % 3, i / 3) = cases[i].in;
+  EXPECT_TRUE(PremultiplyAlphaRounded(image));
+  for (int i = 0; i < count; ++i) EXPECT_EQ(PixelAt(image, i % 3, i / 3), cases[i].out) << "case " << i;
+
+  CImage rgb;
+  ASSERT_TRUE(rgb.Create(2, 2, 24));
+  rgb.GetPixelAddress(0, 0)[0] = 77;
+  EXPECT_FALSE(PremultiplyAlphaRounded(rgb));
+  EXPECT_EQ(rgb.GetPixelAddress(0, 0)[0], 77);
+}
+
 TEST(PremultiplyAlpha, LeavesOtherDepthsAndNullImagesAlone) {
   CImage image;
   ASSERT_TRUE(image.Create(4, 3, 24));
