@@ -12,7 +12,7 @@
 #include <string>
 
 #include "paths.h"
-#include "process.h"
+#include "child_process.h"
 #include "temp_dir.h"
 
 namespace {

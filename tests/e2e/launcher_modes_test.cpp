@@ -1,6 +1,6 @@
 // The real launcher executable under Wine: how each start ends.
 #include "paths.h"
-#include "process.h"
+#include "child_process.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include "host_port.h"
 #include "http_server.h"
 #include "paths.h"
-#include "process.h"
+#include "child_process.h"
 #include "registry_key.h"
 #include "temp_dir.h"
 

@@ -1,7 +1,7 @@
 // The control base and the form window on real windows under Wine.
 #include "skin/form.h"
 
-#include "process.h"
+#include "child_process.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "shell/global_module.h"
 #include "shell/messages.h"
 
-#include "process.h"
+#include "child_process.h"
 
 #include <gtest/gtest.h>
 

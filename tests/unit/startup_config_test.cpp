@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "paths.h"
-#include "process.h"
+#include "child_process.h"
 #include "temp_dir.h"
 
 namespace {

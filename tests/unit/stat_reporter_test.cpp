@@ -17,7 +17,7 @@
 
 #include "host_port.h"
 #include "http_server.h"
-#include "process.h"
+#include "child_process.h"
 #include "registry_key.h"
 #include "temp_dir.h"
 

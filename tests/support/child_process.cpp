@@ -1,4 +1,4 @@
-#include "process.h"
+#include "child_process.h"
 
 ChildProcess::~ChildProcess() { Kill(); }
 
@@ -110,4 +110,28 @@ std::wstring DialogText(HWND dialog) {
   wchar_t text[1024] = {};
   if (label) ::GetWindowTextW(label, text, 1024);
   return text;
+}
+
+DialogAnswerer::DialogAnswerer(DWORD pid, std::wstring caption, int buttonId, DWORD timeoutMs) {
+  m_thread = std::thread([this, pid, caption = std::move(caption), buttonId, timeoutMs] {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    while (::GetTickCount64() < end) {
+      if (HWND dialog = FindDialogOf(pid, caption)) {
+        m_text = DialogText(dialog);
+        m_answered = PressDialogButton(dialog, buttonId);
+        return;
+      }
+      ::Sleep(50);
+    }
+  });
+}
+
+DialogAnswerer::~DialogAnswerer() {
+  if (m_thread.joinable()) m_thread.join();
+}
+
+bool DialogAnswerer::Answered(std::wstring* text) {
+  if (m_thread.joinable()) m_thread.join();
+  if (text) *text = m_text;
+  return m_answered;
 }

@@ -3,7 +3,9 @@
 
 #include "platform/handles.h"
 
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -40,3 +42,20 @@ HWND FindDialogOf(DWORD pid, const std::wstring& caption);
 bool PressDialogButton(HWND dialog, int buttonId);
 // Text of a dialog's static message control.
 std::wstring DialogText(HWND dialog);
+
+// Answers the next message box of a process with this caption from a thread of its own, so a
+// test can make its own thread show one (a modal loop) and still have it answered.
+class DialogAnswerer {
+public:
+  DialogAnswerer(DWORD pid, std::wstring caption, int buttonId, DWORD timeoutMs = 15000);
+  ~DialogAnswerer();
+  DialogAnswerer(const DialogAnswerer&) = delete;
+  DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+  // Waits for the answer; true when a box was found and answered. Its text goes to `text`.
+  bool Answered(std::wstring* text = nullptr);
+
+private:
+  std::thread m_thread;
+  std::atomic<bool> m_answered{false};
+  std::wstring m_text;
+};
