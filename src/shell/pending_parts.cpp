@@ -9,9 +9,5 @@ void CGlobalModule::ReadStartupConfig() { m_strPortalUrl = L"http://" PORTAL_HOS
 int32_t CGlobalModule::GetRunCount() { return 0; }
 void ShowDesktop() {}
 void LaunchIconAnimate() {}
-HTTPDownloader::HTTPDownloader() { InitializeCriticalSection(&m_queueLock); }
-HTTPDownloader::~HTTPDownloader() { DeleteCriticalSection(&m_queueLock); }
-void HTTPDownloader::Stop() {}
 void CStatReporter::SendInstallReport() {}
 void CStatReporter::SendUninstallReport() {}
-CThreadHolder::~CThreadHolder() {}
