@@ -156,12 +156,9 @@ void CGlobalModule::OnDownloadFinished(int32_t result, int32_t kind, DownloadReq
       ::PostMessageW(login, WM_KX_QUIT, 0, 0);
       return;
     }
-    case REPORT_KIND_INSTALL:
-    case REPORT_KIND_UNINSTALL:
-      // The silent report modes end when their report has gone, whatever the outcome.
-      ::PostMessageW(login, WM_KX_QUIT, 0, 0);
-      return;
     default:
+      // The reports' ends: the silent report modes end there, whatever the outcome.
+      OnReportFinished(kind, login);
       return;
   }
 }

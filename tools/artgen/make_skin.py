@@ -446,6 +446,8 @@ def main():
     bar = game_title_bar()
     w.rgb(219, bar)
     w.bmp(220, bar)
+    # The bar is even from its middle to its right end, where the form lines up its buttons,
+    # so any crop from there matches wherever the stretched bar puts them.
     icon_bg = crop_background(bar, (BAR[0] - 40, ICON_BUTTON_TOP), (28, 27))
     for rid, kind, width in ((207, "minimise", 28), (186, "close", 27), (205, "restore", 27),
                              (209, "maximise", 27), (184, "tray", 27)):
