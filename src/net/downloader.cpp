@@ -1,6 +1,7 @@
 #include "net/downloader.h"
 
-#include <objbase.h>
+#include "shell/settings.h"
+
 #include <process.h>
 #include <wininet.h>
 
@@ -63,22 +64,6 @@ void AppendPercentEscaped(std::wstring& out, unsigned byte) {
   out += L'%';
   out += HEX[(byte >> 4) & 0xF];
   out += HEX[byte & 0xF];
-}
-
-// Stand-ins until the settings helpers are in the tree: the path with a trailing backslash
-// (unless empty or already there), and a new GUID as 36 upper-case characters with dashes.
-std::wstring EnsureTrailingBackslash(const std::wstring& path) {
-  return path.empty() || path.back() == L'\\' ? path : path + L'\\';
-}
-
-std::wstring NewGuidString() {
-  GUID g{};
-  if (FAILED(CoCreateGuid(&g))) return L"";
-  wchar_t text[64];
-  swprintf(text, 64, L"%.8lX-%.4X-%.4X-%.2X%.2X-%.2X%.2X%.2X%.2X%.2X%.2X",
-           static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1],
-           g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
-  return text;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "net/downloader.h"
 
 #include "http_server.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -9,41 +10,20 @@
 #include <fstream>
 #include <map>
 #include <mutex>
-#include <sstream>
 
 namespace {
 
 // ---------------------------------------------------------------------------------------
 // Equipment
 
-// A fresh folder under the temporary folder, removed with its files afterwards.
+// A scratch folder named without its trailing backslash, as callers pass folders.
 class TempFolder {
 public:
-  TempFolder() {
-    wchar_t base[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
-    static int counter = 0;
-    m_path = std::wstring(base) + L"dltest_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-             std::to_wstring(++counter);
-    CreateDirectoryW(m_path.c_str(), nullptr);
-  }
-  ~TempFolder() {
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((m_path + L"\\*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-          DeleteFileW((m_path + L"\\" + fd.cFileName).c_str());
-      } while (FindNextFileW(find, &fd));
-      FindClose(find);
-    }
-    RemoveDirectoryW(m_path.c_str());
-  }
-  const std::wstring& Path() const { return m_path; }
-  std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }
+  std::wstring Path() const { return m_dir.Path().substr(0, m_dir.Path().size() - 1); }
+  std::wstring File(const std::wstring& name) const { return m_dir.Path() + name; }
 
 private:
-  std::wstring m_path;
+  TempDir m_dir;
 };
 
 bool FileExists(const std::wstring& path) {
@@ -51,12 +31,7 @@ bool FileExists(const std::wstring& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string ReadFile(const std::wstring& path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+std::string ReadFile(const std::wstring& path) { return ReadFileBytes(path); }
 
 void WriteFileText(const std::wstring& path, const std::string& text) {
   std::ofstream out(path.c_str(), std::ios::binary);
