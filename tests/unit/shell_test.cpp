@@ -63,7 +63,7 @@ TEST_F(Routing, GameOpensOverTheWorkAreaAndItsEndBringsTheLoginBack) {
   CFormGame* game = app.m_pFormGame;
   HWND gameWnd = game->GetHwnd();
   ASSERT_TRUE(gameWnd);
-  EXPECT_EQ(game->m_startUrl, app.m_formLogin.m_gameUrl);
+  EXPECT_EQ(game->m_view.GetCurrentUrl(), app.m_formLogin.m_gameUrl);
   EXPECT_TRUE(::IsWindowVisible(gameWnd));
   EXPECT_FALSE(::IsWindowVisible(Login()));
   EXPECT_FALSE(::IsWindowVisible(Back()));

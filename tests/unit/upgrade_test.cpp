@@ -10,7 +10,7 @@
 
 #include "http_server.h"
 #include "paths.h"
-#include "process.h"
+#include "child_process.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
