@@ -19,14 +19,18 @@ constexpr DWORD VXD_FUNCTION_IDENTIFY = 1;
 constexpr size_t SMART_REPLY_BYTES = sizeof(SENDCMDOUTPARAMS) - 1 + IDENTIFY_SECTOR_BYTES;  // 528
 constexpr size_t SMART_DATA_OFFSET = sizeof(SENDCMDOUTPARAMS) - 1;                          // 16
 
-UniqueFile OpenDevice(const wchar_t* path, DWORD access) {
+// Opens the device named by the template and number ("\\.\PhysicalDrive%d", "\\.\Scsi%d:").
+UniqueFile OpenDevice(const wchar_t* pathTemplate, int number, DWORD access) {
+  wchar_t path[DEVICE_PATH_CHARS];
+  swprintf(path, DEVICE_PATH_CHARS, pathTemplate, number);
   return UniqueFile(::CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
 }
 
 bool Ioctl(const UniqueFile& device, DWORD code, void* in, DWORD inSize, void* out, DWORD outSize) {
   DWORD returned = 0;
-  return ::DeviceIoControl(device.Get(), code, in, inSize, out, outSize, &returned, nullptr) != FALSE;
+  return ::DeviceIoControl(device.Get(), code, in, inSize, out, outSize, &returned, nullptr) !=
+         FALSE;
 }
 
 bool Full(const HardwareInfo& info) { return info.m_nSerialCount >= MAX_SERIALS; }
@@ -34,9 +38,7 @@ bool Full(const HardwareInfo& info) { return info.m_nSerialCount >= MAX_SERIALS;
 bool ReadSerialsSmart(HardwareInfo& info) {
   const int before = info.m_nSerialCount;
   for (int d = 0; d < MAX_DEVICES && !Full(info); ++d) {
-    wchar_t path[DEVICE_PATH_CHARS];
-    swprintf(path, DEVICE_PATH_CHARS, L"\\\\.\\PhysicalDrive%d", d);
-    UniqueFile device = OpenDevice(path, GENERIC_READ | GENERIC_WRITE);
+    UniqueFile device = OpenDevice(L"\\\\.\\PhysicalDrive%d", d, GENERIC_READ | GENERIC_WRITE);
     if (!device) continue;
 
     GETVERSIONINPARAMS version;
@@ -56,17 +58,16 @@ bool ReadSerialsSmart(HardwareInfo& info) {
 bool ReadSerialsScsi(HardwareInfo& info) {
   const int before = info.m_nSerialCount;
   for (int port = 0; port < MAX_DEVICES && !Full(info); ++port) {
-    wchar_t path[DEVICE_PATH_CHARS];
-    swprintf(path, DEVICE_PATH_CHARS, L"\\\\.\\Scsi%d:", port);
-    UniqueFile device = OpenDevice(path, GENERIC_READ | GENERIC_WRITE);
+    UniqueFile device = OpenDevice(L"\\\\.\\Scsi%d:", port, GENERIC_READ | GENERIC_WRITE);
     if (!device) continue;
     for (int drive = 0; drive < 2 && !Full(info); ++drive) {
       uint8_t buffer[SCSI_IDENTIFY_BUFFER_BYTES];
       BuildScsiIdentifyRequest(drive, buffer);
-      if (Ioctl(device, IOCTL_SCSI_MINIPORT, buffer, SCSI_IDENTIFY_INPUT_BYTES, buffer, sizeof buffer) &&
+      if (Ioctl(device, IOCTL_SCSI_MINIPORT, buffer, SCSI_IDENTIFY_INPUT_BYTES, buffer,
+                sizeof buffer) &&
           ScsiIdentifyAnswered(buffer)) {
-        info.AddSerial(IdentifySerialText(
-            {buffer + SCSI_IDENTIFY_DATA_OFFSET, IDENTIFY_SECTOR_BYTES}));
+        info.AddSerial(
+            IdentifySerialText({buffer + SCSI_IDENTIFY_DATA_OFFSET, IDENTIFY_SECTOR_BYTES}));
       }
     }
   }
@@ -77,9 +78,7 @@ bool ReadSerialsStorage(HardwareInfo& info) {
   const int before = info.m_nSerialCount;
   auto reply = std::make_unique<uint8_t[]>(STORAGE_REPLY_BYTES);
   for (int d = 0; d < MAX_DEVICES && !Full(info); ++d) {
-    wchar_t path[DEVICE_PATH_CHARS];
-    swprintf(path, DEVICE_PATH_CHARS, L"\\\\.\\PhysicalDrive%d", d);
-    UniqueFile device = OpenDevice(path, 0);
+    UniqueFile device = OpenDevice(L"\\\\.\\PhysicalDrive%d", d, 0);
     if (!device) continue;
 
     STORAGE_PROPERTY_QUERY query;
@@ -111,8 +110,8 @@ bool ReadSerialsVxd(HardwareInfo& info) {
   const DWORD earlierClass = ::GetPriorityClass(info.m_hProcess);
   ::SetPriorityClass(info.m_hProcess, REALTIME_PRIORITY_CLASS);
   bool opened = false;
-  UniqueFile driver(::CreateFileW(L"\\\\.\\IDE21201.VXD", 0, 0, nullptr, 0,
-                                  FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  UniqueFile driver(
+      ::CreateFileW(L"\\\\.\\IDE21201.VXD", 0, 0, nullptr, 0, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
   if (driver) {
     opened = true;
     auto reply = std::make_unique<std::array<uint8_t, VXD_REPLY_BYTES>>();  // zeroed

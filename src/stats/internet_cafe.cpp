@@ -41,7 +41,8 @@ constexpr CafeProbe PROBES[] = {
     {Registry, L"\\QvodNetBar\\install", 32},
     {Process, L"TLnbLdr.exe", 33},
     {Process, L"DeepinStatus.exe", 35},
-    {Registry, L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\网升游戏更新客户端", 36},
+    {Registry, L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\网升游戏更新客户端",
+     36},
     {Registry, L"\\SOFTWARE\\www.netbarsoft.example", 37},
 };
 
@@ -51,16 +52,21 @@ std::span<const CafeProbe> CafeProbes() { return PROBES; }
 
 int32_t DetectInternetCafe() {
   for (const CafeProbe& probe : PROBES) {
-    const bool found = probe.kind == Registry ? RegistryKeyExists(probe.text)
-                                              : IsProcessRunning(probe.text);
+    const bool found =
+        probe.kind == Registry ? RegistryKeyExists(probe.text) : IsProcessRunning(probe.text);
     if (found) return probe.code;
   }
   return -1;
 }
 
 bool RegistryKeyExists(const wchar_t* key) {
+  // Three probes are written with a leading backslash, which RegOpenKeyExW refuses in native
+  // processes (ERROR_BAD_PATHNAME): those probes would never match. The key the text means is
+  // the one below the hive.
+  while (*key == L'\\') ++key;
   UniqueRegKey opened;
-  return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, opened.Put()) == ERROR_SUCCESS;
+  return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, opened.Put()) ==
+         ERROR_SUCCESS;
 }
 
 bool IsProcessRunning(const wchar_t* exeName) {

@@ -19,5 +19,6 @@ std::span<const CafeProbe> CafeProbes();
 // The code of the first probe that matches, or -1. Code 0 is a match like any other.
 int32_t DetectInternetCafe();
 
+// The key under HKEY_LOCAL_MACHINE can be opened; a leading backslash is skipped.
 bool RegistryKeyExists(const wchar_t* key);
 bool IsProcessRunning(const wchar_t* exeName);

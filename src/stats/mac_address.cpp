@@ -55,10 +55,10 @@ bool AdapterConnectionKey(std::string_view adapterName, std::wstring& key) {
   wchar_t name[ADAPTER_NAME_CHARS];
   // A name that does not fit (with its terminator) is refused rather than cut: a cut name
   // would name some other key.
-  const int chars = adapterName.empty()
-                        ? 0
-                        : ::MultiByteToWideChar(CP_ACP, 0, adapterName.data(), int(adapterName.size()),
-                                                name, ADAPTER_NAME_CHARS - 1);
+  const int chars = adapterName.empty() ? 0
+                                        : ::MultiByteToWideChar(CP_ACP, 0, adapterName.data(),
+                                                                int(adapterName.size()), name,
+                                                                ADAPTER_NAME_CHARS - 1);
   if (chars <= 0) return false;
   name[chars] = L'\0';
   wchar_t path[CONNECTION_KEY_CHARS];
@@ -75,8 +75,8 @@ AdapterFacts ReadAdapterFacts(const IP_ADAPTER_INFO& adapter) {
   AdapterFacts facts;
   facts.m_nType = adapter.Type;
   std::wstring keyPath;
-  if (!AdapterConnectionKey({adapter.AdapterName, strnlen(adapter.AdapterName, sizeof adapter.AdapterName)},
-                            keyPath))
+  if (!AdapterConnectionKey(
+          {adapter.AdapterName, strnlen(adapter.AdapterName, sizeof adapter.AdapterName)}, keyPath))
     return facts;
   UniqueRegKey key;
   if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS)

@@ -15,7 +15,7 @@
 // What the registry says about one adapter, read apart from the decision so that the
 // decision can be tested with tables of adapters.
 struct AdapterFacts {
-  UINT m_nType = 0;                            // IP_ADAPTER_INFO::Type
+  UINT m_nType = 0;                             // IP_ADAPTER_INFO::Type
   std::optional<std::wstring> m_pnpInstanceId;  // absent when the key or value cannot be read
   std::optional<DWORD> m_mediaSubType;          // absent unless a 32-bit value was read
 };

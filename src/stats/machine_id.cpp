@@ -1,5 +1,6 @@
 #include "stats/machine_id.h"
 
+#include "shell/sysutil.h"
 #include "stats/mac_address.h"
 #include "stats/md5.h"
 
@@ -14,21 +15,6 @@ namespace {
 // The processor text is read once per process; later calls leave the affinity alone.
 bool g_cpuIdCached = false;
 wchar_t g_szCpuId[CPU_TEXT_CHARS] = {};
-
-// UTF-16 to the ANSI code page, as the hashed bytes have always been.
-bool ToNarrow(const wchar_t* text, std::string& out) {
-  if (!text) return false;
-  const int bytes =
-      ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string narrow(bytes > 0 ? size_t(bytes) : 1, '\0');
-  if (bytes > 0) {
-    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, narrow.data(), bytes, nullptr,
-                          nullptr);
-  }
-  narrow.resize(narrow.size() - 1);  // the terminator is not part of the text
-  out = std::move(narrow);
-  return true;
-}
 
 // Appends as much of the text as the joined buffer still holds.
 void AppendBounded(wchar_t (&joined)[MACHINE_TEXT_CHARS], const wchar_t* text) {

@@ -6,11 +6,11 @@
 
 #include <string>
 
-constexpr int CPU_TEXT_CHARS = 36;      // "%08X-%08X-%08X-%08X" and its terminator
-constexpr int SERIAL_CHARS = 64;        // one serial slot, terminator included
-constexpr int MAX_SERIALS = 32;         // the readers stop adding once this many are held
-constexpr int MAC_TEXT_CHARS = 16;      // twelve hex digits and room to spare
-constexpr int MACHINE_TEXT_CHARS = 128; // the joined text, terminator included
+constexpr int CPU_TEXT_CHARS = 36;       // "%08X-%08X-%08X-%08X" and its terminator
+constexpr int SERIAL_CHARS = 64;         // one serial slot, terminator included
+constexpr int MAX_SERIALS = 32;          // the readers stop adding once this many are held
+constexpr int MAC_TEXT_CHARS = 16;       // twelve hex digits and room to spare
+constexpr int MACHINE_TEXT_CHARS = 128;  // the joined text, terminator included
 
 // Scratch state for one GetMachineId call.
 struct HardwareInfo {

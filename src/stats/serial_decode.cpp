@@ -74,8 +74,8 @@ std::wstring StorageDescriptorSerial(std::span<const uint8_t> reply) {
 std::wstring MediaSerialText(std::span<const uint8_t> reply) {
   std::wstring serial;
   if (reply.size() < MEDIA_SERIAL_DATA_OFFSET) return serial;
-  const size_t length =
-      size_t(reply[MEDIA_SERIAL_LENGTH_OFFSET]) | size_t(reply[MEDIA_SERIAL_LENGTH_OFFSET + 1]) << 8;
+  const size_t length = size_t(reply[MEDIA_SERIAL_LENGTH_OFFSET]) |
+                        size_t(reply[MEDIA_SERIAL_LENGTH_OFFSET + 1]) << 8;
   const size_t end = std::min(reply.size(), MEDIA_SERIAL_DATA_OFFSET + length);
   for (size_t i = MEDIA_SERIAL_DATA_OFFSET; i < end && serial.size() < SERIAL_CHARS - 1; i += 4) {
     if (reply[i] == 0) break;
@@ -134,7 +134,8 @@ void AddVxdSerials(HardwareInfo& info, const std::array<uint8_t, VXD_REPLY_BYTES
   const uint8_t* sectors = disks + 8;
   for (size_t i = 0; i < 8; ++i) {
     if (controllers[i / 2] == 0 || disks[i] == 0) continue;
-    if (!info.AddSerial(IdentifySerialText({sectors + i * IDENTIFY_SECTOR_BYTES, IDENTIFY_SECTOR_BYTES})))
+    if (!info.AddSerial(
+            IdentifySerialText({sectors + i * IDENTIFY_SECTOR_BYTES, IDENTIFY_SECTOR_BYTES})))
       return;
   }
 }

@@ -327,7 +327,9 @@ TEST_F(DownloaderTest, OutcomesOfOneAttempt) {
     ASSERT_GE(events.size(), 2u);
     EXPECT_EQ(events.front().event, DL_EVENT_BEGIN);
     EXPECT_EQ(events.back().event, DL_EVENT_END);
-    if (events.back().value != c.altCode) EXPECT_EQ(events.back().value, c.code);
+    if (events.back().value != c.altCode) {
+      EXPECT_EQ(events.back().value, c.code);
+    }
     EXPECT_EQ(events.back().savePath, c.nameChosen ? target : folder.Path());
     switch (c.file) {
       case Expect::Absent: EXPECT_FALSE(FileExists(target)); break;
