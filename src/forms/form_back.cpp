@@ -2,6 +2,7 @@
 
 #include "platform/handles.h"
 #include "shell/global_module.h"
+#include "skin/drawing.h"
 
 bool CFormBack::OnLButtonDown(WPARAM, const POINT*) {
   ::SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
@@ -30,18 +31,41 @@ bool CFormBack::CreateForm() {
   return true;
 }
 
+bool DrawLayerPicture(HDC dc, HINSTANCE instance, UINT id) {
+  CImage picture;
+  if (!LoadPngResource(instance, id, picture) || picture.IsNull()) return false;
+  PremultiplyAlphaRounded(picture);
+  const int w = picture.GetWidth(), h = picture.GetHeight();
+  if (picture.HasAlphaChannel()) return picture.AlphaBlend(dc, 0, 0, w, h, 0, 0, w, h, 255, AC_SRC_OVER);
+  return picture.StretchBlt(dc, 0, 0, w, h, 0, 0, w, h, SRCCOPY);
+}
+
+HBITMAP CreateLayerBitmap(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  return ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
 void CFormBack::PaintLayered() {
   const SIZE size{m_rect.right - m_rect.left, m_rect.bottom - m_rect.top};
   WindowDC windowDC(m_hWnd);
   UniqueMemDC memDC(::CreateCompatibleDC(windowDC.Get()));
-  UniqueGdiObject bitmap(::CreateCompatibleBitmap(windowDC.Get(), size.cx, size.cy));
-  {
-    SelectObjectScope select(memDC.Get(), bitmap.Get());
-    POINT dst{0, 0}, src{0, 0};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::UpdateLayeredWindow(m_hWnd, windowDC.Get(), &dst, const_cast<SIZE*>(&size), memDC.Get(), &src,
-                          0, &blend, ULW_ALPHA);
-  }
+  // A 32-bit DIB rather than a bitmap compatible with the screen: per-pixel alpha needs the
+  // alpha byte whatever the display's depth, and a new DIB starts out transparent.
+  UniqueGdiObject bitmap(CreateLayerBitmap(size.cx, size.cy));
+  if (!memDC || !bitmap) return;
+  SelectObjectScope select(memDC.Get(), bitmap.Get());
+  DrawLayerPicture(memDC.Get(), g_GlobalModule.m_hInstance, BACKGROUND_PICTURE_ID);
+  POINT dst{0, 0}, src{0, 0};
+  SIZE layer = size;
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  ::UpdateLayeredWindow(m_hWnd, windowDC.Get(), &dst, &layer, memDC.Get(), &src, 0, &blend, ULW_ALPHA);
 }
 
 void ShowOffscreen(CKXForm& form, int topMost) {

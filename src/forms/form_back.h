@@ -11,8 +11,20 @@ public:
   LRESULT WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
   virtual bool CreateForm();                                      // 38
 
+  // Renders picture 170 into the layered window, once; the window gets no paint messages.
   void PaintLayered();
 };
+
+// The skin picture of the background window.
+constexpr UINT BACKGROUND_PICTURE_ID = 170;
+
+// Draws the PNG resource id at (0, 0), natural size, premultiplied with rounding: blended with
+// its own alpha when it has one, copied otherwise. False, drawing nothing, when the resource is
+// missing or cannot be decoded.
+bool DrawLayerPicture(HDC dc, HINSTANCE instance, UINT id);
+
+// A zeroed, top-down 32-bit DIB section: fully transparent until something is drawn into it.
+HBITMAP CreateLayerBitmap(int width, int height);
 
 // Shows the form as a tool window at (-2000, -2000): live but outside every screen.
 void ShowOffscreen(CKXForm& form, int topMost);

@@ -5,16 +5,9 @@
 
 #include <cstring>
 
-bool LoadSkinImage(HINSTANCE instance, CImage& image, UINT id) {
+bool LoadPngResource(HINSTANCE instance, UINT id, CImage& image) {
   HRSRC found = ::FindResourceW(instance, MAKEINTRESOURCEW(id), L"PNG");
-  if (!found) {
-    if (!::FindResourceW(instance, MAKEINTRESOURCEW(id), RT_BITMAP)) return false;
-    auto bitmap =
-        static_cast<HBITMAP>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (bitmap) image.Attach(bitmap);
-    return false;
-  }
-
+  if (!found) return false;
   HGLOBAL resource = ::LoadResource(instance, found);
   if (!resource) return false;
   const void* bytes = ::LockResource(resource);
@@ -35,24 +28,45 @@ bool LoadSkinImage(HINSTANCE instance, CImage& image, UINT id) {
   block.Release();
 
   image.Load(stream.Get());  // a picture that fails to decode stays null and is never drawn
-  stream.Reset();
-  PremultiplyAlpha(image);
   return true;
 }
 
-bool PremultiplyAlpha(CImage& image) {
+bool LoadSkinImage(HINSTANCE instance, CImage& image, UINT id) {
+  if (::FindResourceW(instance, MAKEINTRESOURCEW(id), L"PNG")) {
+    if (!LoadPngResource(instance, id, image)) return false;
+    PremultiplyAlpha(image);
+    return true;
+  }
+  if (!::FindResourceW(instance, MAKEINTRESOURCEW(id), RT_BITMAP)) return false;
+  auto bitmap =
+      static_cast<HBITMAP>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (bitmap) image.Attach(bitmap);
+  return false;
+}
+
+namespace {
+
+// v * a / 255 for each colour byte, with `bias` added before the division (0 truncates, 127
+// rounds to the nearest).
+bool Premultiply(CImage& image, unsigned bias) {
   if (image.GetBPP() != 32 || !image.GetBits()) return false;
   for (int y = 0; y < image.GetHeight(); ++y) {
     BYTE* p = image.GetPixelAddress(0, y);
     for (int x = 0; x < image.GetWidth(); ++x, p += 4) {
       const unsigned a = p[3];
-      p[0] = static_cast<BYTE>(p[0] * a / 255);
-      p[1] = static_cast<BYTE>(p[1] * a / 255);
-      p[2] = static_cast<BYTE>(p[2] * a / 255);
+      p[0] = static_cast<BYTE>((p[0] * a + bias) / 255);
+      p[1] = static_cast<BYTE>((p[1] * a + bias) / 255);
+      p[2] = static_cast<BYTE>((p[2] * a + bias) / 255);
     }
   }
   return true;
 }
+
+}  // namespace
+
+bool PremultiplyAlpha(CImage& image) { return Premultiply(image, 0); }
+
+bool PremultiplyAlphaRounded(CImage& image) { return Premultiply(image, 127); }
 
 // A negative margin would give pieces of negative size, which GDI draws mirrored: no split then.
 bool HorizontalSplitApplies(const RECT& dest, int imageWidth, const RECT& margins) {

@@ -19,9 +19,17 @@ constexpr COLORREF SKIN_KEY_COLOR = 0x00FF80FF;  // RGB(255, 128, 255)
 // and the image is left as it was.
 bool LoadSkinImage(HINSTANCE instance, CImage& image, UINT id);
 
+// Decodes the "PNG" resource id into image as it is stored (not premultiplied). False when there
+// is no such resource or it cannot be read; true otherwise, even when decoding failed and the
+// image is null.
+bool LoadPngResource(HINSTANCE instance, UINT id, CImage& image);
+
 // Multiplies the colour bytes of every pixel of a 32-bit image by its alpha (truncating).
 // Images of any other depth are left alone and give false.
 bool PremultiplyAlpha(CImage& image);
+// The same, rounding to the nearest value: (v * a + 127) / 255. The background window's
+// picture is prepared this way.
+bool PremultiplyAlphaRounded(CImage& image);
 
 // x, y, width, height
 struct BlitRect {

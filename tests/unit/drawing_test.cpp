@@ -38,6 +38,17 @@ struct PremultiplyCase {
   Bgra in, out;
 };
 
+// One picture holds every case, spread over rows and columns, so that addressing is checked too.
+template <size_t N>
+void ExpectPremultiplied(bool (*premultiply)(CImage&), const PremultiplyCase (&cases)[N]) {
+  static_assert(N <= 6, "the picture holds six cases");
+  CImage image;
+  ASSERT_TRUE(image.Create(3, 2, 32, true));
+  for (size_t i = 0; i < N; ++i) PixelAt(image, i % 3, i / 3) = cases[i].in;
+  EXPECT_TRUE(premultiply(image));
+  for (size_t i = 0; i < N; ++i) EXPECT_EQ(PixelAt(image, i % 3, i / 3), cases[i].out) << "case " << i;
+}
+
 TEST(PremultiplyAlpha, ScalesColourByAlphaTruncating) {
   const PremultiplyCase cases[] = {
       {{200, 100, 50, 128}, {100, 50, 25, 128}},  {{200, 100, 50, 0}, {0, 0, 0, 0}},
@@ -45,13 +56,23 @@ TEST(PremultiplyAlpha, ScalesColourByAlphaTruncating) {
       {{255, 128, 3, 254}, {254, 127, 2, 254}},  // 128 * 254 / 255 = 127.4, 3 * 254 / 255 = 2.98
       {{201, 0, 255, 128}, {100, 0, 128, 128}},  // 201 * 128 / 255 = 100.9 truncates to 100
   };
-  // One picture holds every case, spread over rows and columns, so that addressing is checked too.
-  const int count = int(std::size(cases));
-  CImage image;
-  ASSERT_TRUE(image.Create(3, 2, 32, true));
-  for (int i = 0; i < count; ++i) PixelAt(image, i % 3, i / 3) = cases[i].in;
-  EXPECT_TRUE(PremultiplyAlpha(image));
-  for (int i = 0; i < count; ++i) EXPECT_EQ(PixelAt(image, i % 3, i / 3), cases[i].out) << "case " << i;
+  ExpectPremultiplied(PremultiplyAlpha, cases);
+}
+
+TEST(PremultiplyAlpha, RoundedVariantRoundsToTheNearestValue) {
+  const PremultiplyCase cases[] = {
+      {{201, 0, 255, 128}, {101, 0, 128, 128}},  // (201 * 128 + 127) / 255 = 101; truncating gives 100
+      {{1, 2, 3, 128}, {1, 1, 2, 128}},          // truncating: 0, 1, 1
+      {{200, 100, 50, 0}, {0, 0, 0, 0}},         {{200, 100, 50, 255}, {200, 100, 50, 255}},
+      {{255, 128, 3, 254}, {254, 127, 3, 254}},  // 3 * 254 / 255 = 2.98 rounds to 3
+  };
+  ExpectPremultiplied(PremultiplyAlphaRounded, cases);
+
+  CImage rgb;
+  ASSERT_TRUE(rgb.Create(2, 2, 24));
+  rgb.GetPixelAddress(0, 0)[0] = 77;
+  EXPECT_FALSE(PremultiplyAlphaRounded(rgb));
+  EXPECT_EQ(rgb.GetPixelAddress(0, 0)[0], 77);
 }
 
 TEST(PremultiplyAlpha, LeavesOtherDepthsAndNullImagesAlone) {
