@@ -204,6 +204,11 @@ LRESULT CFormLogin::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
       ::PostQuitMessage(0);
       return 0;
+    case WM_NCDESTROY:
+      // Once more, after the children are gone: a hosted control's teardown may run a message
+      // pump of its own that takes the first quit message off the queue.
+      ::PostQuitMessage(0);
+      return 0;
     case WM_KX_QUIT:
       Close();
       return 0;

@@ -268,4 +268,10 @@ TEST_F(Forms, ClosingTheLoginWindowAsksFirst) {
   (void)app;
 }
 
+TEST_F(Forms, QuitMessageClosesTheLoginWindowAndEndsTheLoop) {
+  HWND login = Login();
+  ::PostMessageW(login, WM_KX_QUIT, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(login); }, 20000));
+}
+
 }  // namespace

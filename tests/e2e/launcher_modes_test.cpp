@@ -38,7 +38,7 @@ TEST(LauncherModes, NormalStartShowsItsWindowsAndRunsUntilToldToQuit) {
   EXPECT_TRUE(p.Running());  // it stays in its message loop
 
   ::PostMessageW(login, kQuit, 0, 0);
-  ASSERT_TRUE(p.Wait(15000));
+  ASSERT_TRUE(WaitUntil([&] { return p.Wait(0); }, 15000));
   EXPECT_EQ(p.ExitCode(), 0u);
 }
 

@@ -47,6 +47,10 @@ protected:
     app.m_formLogin.SetRect({0, 0, 1024, 700});
     app.m_formLogin.CreateForm();
     ShowOffscreen(app.m_formLogin, 0);
+    // No portal answers here: wait for the page's failure to bring the windows on screen, so it
+    // cannot show them again in the middle of a test.
+    RECT r{};
+    WaitUntil([&] { return ::GetWindowRect(Login(), &r) && r.left != -2000; }, 15000);
   }
   static HWND Login() { return g_GlobalModule.m_formLogin.GetHwnd(); }
   static HWND Back() { return g_GlobalModule.m_formBack.GetHwnd(); }

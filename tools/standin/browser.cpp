@@ -102,8 +102,13 @@ LRESULT CALLBACK MsgWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
       return 0;
     case WM_DESTROY: {
       MSG pending;
-      while (::PeekMessageW(&pending, wnd, WM_FETCH_DONE, WM_FETCH_DONE, PM_REMOVE))
+      while (::PeekMessageW(&pending, wnd, WM_FETCH_DONE, WM_FETCH_DONE, PM_REMOVE)) {
+        if (pending.message == WM_QUIT) {  // Wine hands out a pending quit whatever the filter
+          ::PostQuitMessage(static_cast<int>(pending.wParam));
+          break;
+        }
         delete reinterpret_cast<FetchJob*>(pending.lParam);
+      }
       return 0;
     }
     default:
