@@ -30,9 +30,13 @@ TEST(LauncherModes, NormalStartShowsItsWindowsAndRunsUntilToldToQuit) {
   HWND login = nullptr;
   ASSERT_TRUE(WaitUntil([&] { return (login = FindLoginWindow(p.Pid())) != nullptr; }, 15000));
   ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(login) != 0; }, 15000));
-  auto windows = WindowsOf(p.Pid(), L"VoPravik");
-  EXPECT_EQ(windows.size(), 2u);
-  for (HWND wnd : windows) EXPECT_TRUE(::IsWindowVisible(wnd));
+  // The background and login windows, shown (off-screen or, once the page is done, centred).
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        auto windows = WindowsOf(p.Pid(), L"VoPravik");
+        return windows.size() == 2 && ::IsWindowVisible(windows[0]) && ::IsWindowVisible(windows[1]);
+      },
+      15000));
 
   PumpMessages(500);
   EXPECT_TRUE(p.Running());  // it stays in its message loop
