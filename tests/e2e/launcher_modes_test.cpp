@@ -46,4 +46,27 @@ TEST(LauncherModes, NormalStartShowsItsWindowsAndRunsUntilToldToQuit) {
   EXPECT_EQ(p.ExitCode(), 0u);
 }
 
+TEST(LauncherModes, ExitRequestFromAnotherProcessAsksFirst) {
+  ChildProcess p;
+  ASSERT_TRUE(p.Start(Launcher()));
+  HWND login = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (login = FindLoginWindow(p.Pid())) != nullptr; }, 15000));
+
+  {
+    DialogAnswerer no(p.Pid(), L"提示", IDNO);
+    ::PostMessageW(login, WM_USER + 206, 0, 0);
+    std::wstring text;
+    ASSERT_TRUE(no.Answered(&text));
+    EXPECT_EQ(text, L"此操作将退出游戏，是否继续？");
+  }
+  PumpMessages(500);
+  EXPECT_TRUE(p.Running());  // "No" keeps the launcher running
+
+  DialogAnswerer yes(p.Pid(), L"提示", IDYES);
+  ::PostMessageW(login, WM_USER + 206, 0, 0);
+  ASSERT_TRUE(yes.Answered());
+  ASSERT_TRUE(WaitUntil([&] { return p.Wait(0); }, 15000));
+  EXPECT_EQ(p.ExitCode(), 0u);
+}
+
 }  // namespace
