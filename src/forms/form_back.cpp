@@ -52,7 +52,7 @@ HBITMAP CreateLayerBitmap(int width, int height) {
   return ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
 }
 
-void CFormBack::PaintLayered() {
+void CFormBack::PaintLayered(bool keepPosition) {
   const SIZE size{m_rect.right - m_rect.left, m_rect.bottom - m_rect.top};
   WindowDC windowDC(m_hWnd);
   UniqueMemDC memDC(::CreateCompatibleDC(windowDC.Get()));
@@ -63,6 +63,11 @@ void CFormBack::PaintLayered() {
   SelectObjectScope select(memDC.Get(), bitmap.Get());
   DrawLayerPicture(memDC.Get(), g_GlobalModule.m_hInstance, BACKGROUND_PICTURE_ID);
   POINT dst{0, 0}, src{0, 0};
+  if (keepPosition) {
+    RECT wr{};
+    ::GetWindowRect(m_hWnd, &wr);
+    dst = {wr.left, wr.top};
+  }
   SIZE layer = size;
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   ::UpdateLayeredWindow(m_hWnd, windowDC.Get(), &dst, &layer, memDC.Get(), &src, 0, &blend, ULW_ALPHA);

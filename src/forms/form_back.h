@@ -12,7 +12,9 @@ public:
   virtual bool CreateForm();                                      // 38
 
   // Renders picture 170 into the layered window, once; the window gets no paint messages.
-  void PaintLayered();
+  // Renders the picture into the layered window, placing it at the screen's top-left corner,
+  // or where it stands when keepPosition is set.
+  void PaintLayered(bool keepPosition = false);
 };
 
 // The skin picture of the background window.

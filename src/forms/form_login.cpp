@@ -93,6 +93,9 @@ void CFormLogin::ShowState(bool error) {
     ::SetWindowPos(m_hWnd, after, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW | SWP_SHOWWINDOW);
   }
   ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+  // The window was hidden and shown again without redrawing; a system that drops a hidden
+  // layered window's pixels would otherwise show it empty.
+  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void CFormLogin::TakeUserName(const std::wstring& url) {
@@ -122,6 +125,7 @@ void CFormLogin::OnWebNotify(UINT code, WPARAM, LPARAM) {
       WriteIniString(L"Error", L"ErrorUrl", m_view.GetCurrentUrl());
       ShowState(true);
       ShowOnWorkArea(app.m_formBack, app.m_nTopMost, m_retrying);
+      app.m_formBack.PaintLayered(true);  // its pixels again, now that it is on screen
       break;
     case WEBNOTIFY_BEFORE_NAVIGATE:
       m_lastUrl = m_view.GetCurrentUrl();
@@ -138,6 +142,7 @@ void CFormLogin::OnWebNotify(UINT code, WPARAM, LPARAM) {
       if (m_returnedFromGame) break;
       ShowState(false);
       ShowOnWorkArea(app.m_formBack, app.m_nTopMost, m_retrying);
+      app.m_formBack.PaintLayered(true);  // its pixels again, now that it is on screen
       app.StartVersionCheck();
       break;
     case WEBNOTIFY_NAVIGATION_BLOCKED: {
