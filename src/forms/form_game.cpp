@@ -1,5 +1,7 @@
 #include "forms/form_game.h"
 
+#include "forms/form_view.h"
+
 #include "forms/form_login.h"
 #include "forms/portal_links.h"
 #include "platform/handles.h"
@@ -86,10 +88,7 @@ bool CFormGame::CreateForm(const std::wstring& startUrl) {
   m_lblTitle.SetAutoWidth(true, 300);
   AddControl(&m_lblTitle);
 
-  m_view.CreateBrowser(m_hWnd, {308, 170, 910, 547}, L"about:blank");
-  m_view.m_notify.AddHandler(this, &CFormGame::OnWebNotify);
-  m_view.m_blockNewWindows = true;
-  m_view.Navigate(startUrl, "");
+  OpenFormView(m_view, m_hWnd, {308, 170, 910, 547}, this, &CFormGame::OnWebNotify, startUrl);
   return true;
 }
 

@@ -1,5 +1,7 @@
 #include "forms/form_login.h"
 
+#include "forms/form_view.h"
+
 #include "build_config.h"
 #include "forms/form_back.h"
 #include "forms/portal_links.h"
@@ -55,10 +57,7 @@ bool CFormLogin::CreateForm() {
   SetUpButton(m_btnForum, 190, 191, {796, 124, 896, 153});
   AddControl(&m_btnForum);
 
-  m_view.CreateBrowser(m_hWnd, {-100, -100, -50, -50}, L"about:blank");
-  m_view.m_notify.AddHandler(this, &CFormLogin::OnWebNotify);
-  m_view.m_blockNewWindows = true;
-  m_view.Navigate(app.m_strPortalUrl, "");
+  OpenFormView(m_view, m_hWnd, {-100, -100, -50, -50}, this, &CFormLogin::OnWebNotify, app.m_strPortalUrl);
   m_view.FocusDocument();
 
   m_lblNetError.m_hostWnd = m_hWnd;

@@ -1,5 +1,7 @@
 #include "forms/form_qqlogin.h"
 
+#include "forms/form_view.h"
+
 #include "build_config.h"
 #include "forms/form_login.h"
 #include "shell/global_module.h"
@@ -39,10 +41,7 @@ bool CFormQQLogin::CreateForm(const std::wstring& startUrl) {
   m_lblTitle.SetTextColor(0x00FFFF, false);
   AddControl(&m_lblTitle);
 
-  m_view.CreateBrowser(m_hWnd, {308, 170, 910, 547}, L"about:blank");
-  m_view.m_notify.AddHandler(this, &CFormQQLogin::OnWebNotify);
-  m_view.m_blockNewWindows = true;
-  m_view.Navigate(startUrl, "");
+  OpenFormView(m_view, m_hWnd, {308, 170, 910, 547}, this, &CFormQQLogin::OnWebNotify, startUrl);
   return true;
 }
 

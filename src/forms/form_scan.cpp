@@ -1,5 +1,7 @@
 #include "forms/form_scan.h"
 
+#include "forms/form_view.h"
+
 #include "forms/portal_links.h"
 #include "shell/global_module.h"
 #include "shell/messages.h"
@@ -39,10 +41,7 @@ bool CFormScan::CreateForm() {
   m_btnClose.m_stretch = true;
   AddControl(&m_btnClose);
 
-  m_view.CreateBrowser(m_hWnd, {308, 170, 910, 547}, L"about:blank");
-  m_view.m_notify.AddHandler(this, &CFormScan::OnWebNotify);
-  m_view.m_blockNewWindows = true;
-  m_view.Navigate(QrPayUrl(app.GetServerId(), app.GetGameUserName()), "");
+  OpenFormView(m_view, m_hWnd, {308, 170, 910, 547}, this, &CFormScan::OnWebNotify, QrPayUrl(app.GetServerId(), app.GetGameUserName()));
   return true;
 }
 
